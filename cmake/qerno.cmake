@@ -1,0 +1,83 @@
+# Shared compile settings and the helpers every module's CMakeLists uses.
+
+# Sources are UTF-8; every Chinese literal becomes GBK bytes (code page 936)
+# in both builds, which is what Text holds.
+set(QERNO_COMMON_FLAGS -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=GBK)
+
+if(QERNO_WIN32)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE
+                          _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
+else()
+  add_compile_options(-fno-omit-frame-pointer)
+  if(QERNO_ASAN)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+  if(QERNO_TSAN)
+    add_compile_options(-fsanitize=thread)
+    add_link_options(-fsanitize=thread)
+  endif()
+endif()
+
+# GoogleTest: Debian's package natively, built from /usr/src/googletest for Windows.
+if(QERNO_WIN32)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# SQLite: libsqlite3-dev natively; the amalgamation from Debian's source
+# package (scripts/fetch-sqlite) for Windows, serialized thread mode.
+if(QERNO_WIN32)
+  set(QERNO_SQLITE_DIR ${CMAKE_SOURCE_DIR}/.cache/sqlite)
+  add_library(qerno_sqlite3 STATIC ${QERNO_SQLITE_DIR}/sqlite3.c)
+  target_include_directories(qerno_sqlite3 SYSTEM PUBLIC ${QERNO_SQLITE_DIR})
+  target_compile_definitions(qerno_sqlite3 PRIVATE SQLITE_THREADSAFE=1
+                             SQLITE_OMIT_LOAD_EXTENSION SQLITE_DEFAULT_FOREIGN_KEYS=0)
+  target_compile_options(qerno_sqlite3 PRIVATE -O2 -w)
+  add_library(SQLite::SQLite3 ALIAS qerno_sqlite3)
+else()
+  find_package(SQLite3 REQUIRED)
+endif()
+
+# qerno_module(<name> SOURCES ... [WIN32_SOURCES ...] [POSIX_SOURCES ...] [LIBS ...])
+# A static library of one layer, includable as "folder/file.h" from the root.
+function(qerno_module name)
+  cmake_parse_arguments(M "" "" "SOURCES;WIN32_SOURCES;POSIX_SOURCES;LIBS" ${ARGN})
+  set(srcs ${M_SOURCES})
+  if(QERNO_WIN32)
+    list(APPEND srcs ${M_WIN32_SOURCES})
+  else()
+    list(APPEND srcs ${M_POSIX_SOURCES})
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${QERNO_COMMON_FLAGS})
+  target_link_libraries(${name} PUBLIC ${M_LIBS})
+endfunction()
+
+# qerno_test(<name> SOURCES ... LIBS ... [LABELS ...] [TIMEOUT s] [RESOURCE_LOCK ...])
+# One GoogleTest executable registered as one ctest test (under Wine for the
+# Windows build, through the cross-compiling emulator).
+function(qerno_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${QERNO_COMMON_FLAGS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  if(NOT QERNO_WIN32)
+    find_package(Threads REQUIRED)
+    target_link_libraries(${name} PRIVATE Threads::Threads)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+  if(T_RESOURCE_LOCK)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
+  endif()
+endfunction()

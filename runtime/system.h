@@ -1,0 +1,8 @@
+// Where the program runs from. Windows: the module file name; POSIX:
+// /proc/self/exe. Any thread may call them.
+#pragma once
+
+#include "runtime/text.h"
+
+Text runDirectory();    // no trailing separator; a drive root gives "C:"
+Text executableName();  // file name without its directory

@@ -1,0 +1,46 @@
+# Shared by the scripts: paths and the two CMake configurations.
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# QERNO_BUILD lets parallel work use build trees of its own (default build/).
+BUILD="${QERNO_BUILD:-$ROOT/build}"
+case "$BUILD" in /*) ;; *) BUILD="$ROOT/$BUILD" ;; esac
+JOBS="${JOBS:-$(nproc)}"
+LAUNCHER=()
+command -v ccache >/dev/null && LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+ensure_setup() {
+  if [ ! -f "$ROOT/.cache/sqlite/sqlite3.c" ] || ! command -v wine >/dev/null ||
+     ! command -v i686-w64-mingw32-g++-posix >/dev/null || ! command -v Xvfb >/dev/null ||
+     ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
+    "$ROOT/scripts/setup"
+  fi
+}
+
+# configure_build NAME [cmake args...]
+configure_build() {
+  local name="$1"; shift
+  local dir="$BUILD/$name"
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$dir" "${LAUNCHER[@]}" "$@" >/dev/null
+  fi
+}
+
+# Builds quietly: the full log on failure, only warnings otherwise.
+run_build() {
+  local log; log=$(mktemp)
+  if ! cmake --build "$1" -j "$JOBS" >"$log" 2>&1; then
+    cat "$log"; rm -f "$log"; echo "build failed: $1" >&2; return 1
+  fi
+  grep -E 'warning:' "$log" || true
+  rm -f "$log"
+}
+
+build_native() {  # build_native NAME [cmake args...]
+  local name="$1"; shift
+  configure_build "$name" "$@"
+  run_build "$BUILD/$name"
+}
+
+build_win32() {
+  configure_build win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake"
+  run_build "$BUILD/win32"
+}
