@@ -43,6 +43,24 @@ else()
   find_package(SQLite3 REQUIRED)
 endif()
 
+# qerno_layer(<name> [LIBS ...]): the static library of one layer folder, from
+# its sources by convention: <folder>/*.cpp everywhere, <folder>/win32/*.cpp
+# only in the Windows build, <folder>/posix/*.cpp only in the native build.
+function(qerno_layer name)
+  cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
+  file(GLOB portable CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  file(GLOB win32 CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/win32/*.cpp)
+  file(GLOB posix CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/posix/*.cpp)
+  if(NOT portable AND NOT (QERNO_WIN32 AND win32) AND NOT (NOT QERNO_WIN32 AND posix))
+    add_library(${name} INTERFACE)  # the layer has no sources yet
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${L_LIBS})
+    return()
+  endif()
+  qerno_module(${name} SOURCES ${portable} WIN32_SOURCES ${win32} POSIX_SOURCES ${posix}
+               LIBS ${L_LIBS})
+endfunction()
+
 # qerno_module(<name> SOURCES ... [WIN32_SOURCES ...] [POSIX_SOURCES ...] [LIBS ...])
 # A static library of one layer, includable as "folder/file.h" from the root.
 function(qerno_module name)
