@@ -1,0 +1,44 @@
+#include "app/program.h"
+
+#include <windows.h>
+#include <float.h>
+
+#include "runtime/random.h"
+#include "runtime/win32/program.h"
+#include "runtime/win32/runtime_error_box.h"
+#include "runtime/win32/window_commands.h"
+#include "ui/main_window.h"
+#include "ui/routing.h"
+
+namespace {
+
+// Global objects of the application: constructed at start, released by the
+// exit routine. The database object joins them with the data store.
+void initialiseGlobals() {}
+
+void exitRoutine() {}
+
+// The crash guard's install (it protects this thread and every thread
+// started later). Filled by the crash guard.
+void installCrashGuard() {}
+
+void runModuleInitialisers() {
+    seedRandom();
+    installCrashGuard();
+    loadWindow(mainWindow());
+}
+
+}  // namespace
+
+void runProgram() {
+    installRuntimeErrorBox();
+    startRuntime();
+    _fpreset();
+    initialiseGlobals();
+    registerExitRoutine(exitRoutine);
+    routeWindowEvents();
+    runModuleInitialisers();
+    int code = Window::loadedCount() > 0 ? runMessageLoop() : 0;
+    (void)code;  // the loop's end is an orderly end
+    endProgram(0);
+}

@@ -1,0 +1,64 @@
+#include "runtime/win32/registry.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "runtime/codepage.h"
+
+namespace {
+
+HKEY rootKey(int root) {
+    switch (root) {
+    case 1: return HKEY_CLASSES_ROOT;
+    case 2: return HKEY_CURRENT_CONFIG;
+    case 4: return HKEY_LOCAL_MACHINE;
+    case 5: return HKEY_USERS;
+    default: return HKEY_CURRENT_USER;
+    }
+}
+
+class RegKey {
+public:
+    RegKey(HKEY root, const std::wstring& path) {
+        if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    }
+    ~RegKey() { if (key_) RegCloseKey(key_); }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+std::wstring expand(const std::wstring& text) {
+    DWORD n = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (n == 0) return text;
+    std::wstring out(n, L'\0');
+    ExpandEnvironmentStringsW(text.c_str(), out.data(), n);
+    out.resize(wcslen(out.c_str()));
+    return out;
+}
+
+}  // namespace
+
+Text readRegistryText(int root, const Text& keyPath, const Text& defaultText) {
+    std::wstring path = toWide(keyPath);
+    size_t slash = path.find_last_of(L'\\');
+    std::wstring valueName = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    std::wstring keyName = slash == std::wstring::npos ? L"" : path.substr(0, slash);
+    RegKey key(rootKey(root), keyName);
+    if (!key.get()) return defaultText;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return defaultText;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return defaultText;
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
+    DWORD bytes = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
+    if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS)
+        return defaultText;
+    std::wstring value(buffer.data());  // the stored text may lack its zero
+    return fromWide((type == REG_EXPAND_SZ ? expand(value) : value).c_str());
+}

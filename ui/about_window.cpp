@@ -1,0 +1,41 @@
+#include "ui/about_window.h"
+
+#include <iterator>
+
+#include "ui/banner.h"
+
+namespace {
+
+constexpr ControlTemplate label(const char* name, int top, const char* text) {
+    return {.name = name, .kind = ControlKind::Label, .container = 0, .page = -1, .left = 20,
+            .top = top, .width = 340, .height = 24, .text = text, .visible = true};
+}
+
+const ControlTemplate kControls[] = {
+    {.name = "图片框_图片", .kind = ControlKind::Picture, .container = 0, .page = -1, .left = 0,
+     .top = 0, .width = 380, .height = 90, .visible = true, .attach = attachBanner},
+    label("标签_程序", 100, "程序"),
+    label("标签_作者", 125, "作者"),
+    label("标签_其他", 150, "其他"),
+    {.name = "标签_网址", .kind = ControlKind::Label, .container = 0, .page = -1, .left = 20,
+     .top = 175, .width = 340, .height = 24, .text = "网址", .visible = true, .coloured = true,
+     .textColour = 0 | (136 << 8) | (255 << 16), .handCursor = true},
+    {.name = "按钮_确认", .kind = ControlKind::Button, .container = 0, .page = -1, .left = 278,
+     .top = 209, .width = 80, .height = 32, .text = "确认", .visible = true},
+};
+
+const WindowTemplate kAboutWindow = {
+    .title = "关于", .width = 380, .height = 280, .minimizeBox = false, .maximizeBox = false,
+    .taskbar = false, .escapeCloses = true, .visible = true, .tabHeaderHeight = 0,
+    .controls = kControls, .controlCount = static_cast<int>(std::size(kControls)),
+    .menus = nullptr, .menuCount = 0,
+};
+
+}  // namespace
+
+const WindowTemplate& aboutWindowTemplate() { return kAboutWindow; }
+
+Window& aboutWindow() {
+    static Window window(kAboutWindow);
+    return window;
+}

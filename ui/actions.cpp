@@ -1,0 +1,6 @@
+#include "ui/actions.h"
+
+UiActions& uiActions() {
+    static UiActions actions;
+    return actions;
+}

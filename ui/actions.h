@@ -1,0 +1,37 @@
+// The operations the windows' events lead to, one slot each. A slot starts
+// empty and then does nothing; the module that owns the operation fills it
+// once at start (start-up sequence, host management, log view, tray icon,
+// about texts and web links). The windows route their events here.
+//
+// Threads: the user-interface thread only (slots are read when events run).
+#pragma once
+
+#include <functional>
+#include <optional>
+
+struct UiActions {
+    // Main window.
+    std::function<void()> startUp;                        // created
+    std::function<std::optional<int>()> mainCloseQuery;   // user asks to close; 0 keeps it
+    std::function<void()> mainDestroying;                 // about to be destroyed
+    std::function<int(int wParam, int lParam)> statusReport;  // 标签_消息接收 got 0x8075
+    // Host list and host menu "菜单".
+    std::function<void()> addHost;     // "添加"
+    std::function<void()> editHost;    // "修改", double click on the host list
+    std::function<void()> deleteHosts; // "删除"
+    std::function<void()> startAllTasks, stopAllTasks;            // "全部启动", "全部停止"
+    std::function<void()> startSelectedTask, stopSelectedTask;    // "启动", "停止"
+    // Log page and log menu "日志右键".
+    std::function<void()> queryLog;  // 按钮_查询日志
+    std::function<void()> clearLog;  // 按钮_清空日志, "清空日志"
+    // Tray menu "程序".
+    std::function<void()> showMainWindow;  // "显示"
+    std::function<void()> openMakerSite;   // "更多软件"
+    std::function<void()> exitProgram;     // "退出"
+    // Host dialog and about window.
+    std::function<void()> saveHost;        // 按钮1
+    std::function<void()> fillAboutTexts;  // about window created
+    std::function<void()> followLink;      // 标签_网址: left button pressed
+};
+
+UiActions& uiActions();

@@ -1,0 +1,88 @@
+#include "ui/routing.h"
+
+#include "runtime/win32/window_commands.h"
+#include "ui/about_window.h"
+#include "ui/actions.h"
+#include "ui/colour_picker.h"
+#include "ui/host_dialog.h"
+#include "ui/main_window.h"
+
+namespace {
+
+// A handler that runs a slot when it is filled and sets no result.
+Window::Handler slot(std::function<void()> UiActions::*action) {
+    return [action](int, int) -> std::optional<int> {
+        if (auto& f = uiActions().*action) f();
+        return std::nullopt;
+    };
+}
+
+void routeMainWindow() {
+    using namespace MainWin;
+    Window& w = mainWindow();
+    w.setHandler(kWindowUnit, WindowEvent::Created, slot(&UiActions::startUp));
+    w.setHandler(kWindowUnit, WindowEvent::Resized, [](int, int) -> std::optional<int> {
+        relayoutMainWindow();
+        return std::nullopt;
+    });
+    w.setHandler(kWindowUnit, WindowEvent::CloseQuery, [](int, int) -> std::optional<int> {
+        if (auto& f = uiActions().mainCloseQuery) return f();
+        return std::nullopt;
+    });
+    w.setHandler(kWindowUnit, WindowEvent::Destroying, slot(&UiActions::mainDestroying));
+    w.setHandler(标签_消息接收, ControlEvent::Report, [](int wp, int lp) -> std::optional<int> {
+        if (auto& f = uiActions().statusReport) return f(wp, lp);
+        return std::nullopt;
+    });
+    w.setHandler(超级列表框_通讯, ControlEvent::DoubleClick, slot(&UiActions::editHost));
+    w.setHandler(超级列表框_通讯, ControlEvent::RightButtonDown, [](int, int) -> std::optional<int> {
+        popupMenu(mainWindow(), 主机菜单);
+        return std::nullopt;
+    });
+    w.setHandler(超级列表框_日志, ControlEvent::ListRightClick, [](int, int) -> std::optional<int> {
+        popupMenu(mainWindow(), 日志菜单);
+        return std::nullopt;
+    });
+    w.setHandler(按钮_查询日志, ControlEvent::Clicked, slot(&UiActions::queryLog));
+    w.setHandler(按钮_清空日志, ControlEvent::Clicked, slot(&UiActions::clearLog));
+
+    w.setHandler(显示, ControlEvent::Clicked, slot(&UiActions::showMainWindow));
+    w.setHandler(关于程序, ControlEvent::Clicked, [](int, int) -> std::optional<int> {
+        loadWindow(aboutWindow(), &mainWindow());
+        return std::nullopt;
+    });
+    w.setHandler(更多软件, ControlEvent::Clicked, slot(&UiActions::openMakerSite));
+    w.setHandler(退出, ControlEvent::Clicked, slot(&UiActions::exitProgram));
+    w.setHandler(添加, ControlEvent::Clicked, slot(&UiActions::addHost));
+    w.setHandler(修改, ControlEvent::Clicked, slot(&UiActions::editHost));
+    w.setHandler(删除, ControlEvent::Clicked, slot(&UiActions::deleteHosts));
+    w.setHandler(全部启动, ControlEvent::Clicked, slot(&UiActions::startAllTasks));
+    w.setHandler(全部停止, ControlEvent::Clicked, slot(&UiActions::stopAllTasks));
+    w.setHandler(启动, ControlEvent::Clicked, slot(&UiActions::startSelectedTask));
+    w.setHandler(停止, ControlEvent::Clicked, slot(&UiActions::stopSelectedTask));
+    w.setHandler(清空日志, ControlEvent::Clicked, slot(&UiActions::clearLog));
+}
+
+void routeHostDialog() {
+    hostDialog().setHandler(HostDlg::按钮1, ControlEvent::Clicked, slot(&UiActions::saveHost));
+}
+
+void routeAboutWindow() {
+    using namespace AboutWin;
+    Window& w = aboutWindow();
+    w.setHandler(kWindowUnit, WindowEvent::Created, slot(&UiActions::fillAboutTexts));
+    w.setHandler(按钮_确认, ControlEvent::Clicked, [](int, int) -> std::optional<int> {
+        destroyWindow(aboutWindow());
+        return std::nullopt;
+    });
+    w.setHandler(标签_网址, ControlEvent::LeftButtonDown, slot(&UiActions::followLink));
+}
+
+}  // namespace
+
+void routeWindowEvents() {
+    registerColourPicker();
+    routeMainWindow();
+    routeHostDialog();
+    routeAboutWindow();
+}
