@@ -1,0 +1,133 @@
+// Crashes on purpose, under the crash guard, in the way argv[1] names; the
+// report reaches stdout through the crash callback, preceded by one line
+// "at=<fault address> ret=<return address of the faulting routine>
+// base=<module base>" in hexadecimal. Driven by crash_child_test.cpp.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "crashguard/win32/call_stack.h"
+#include "crashguard/win32/crash_guard.h"
+#include "crashguard/win32/registry.h"
+
+// Faulting routines with a standard frame and a label at the faulting
+// instruction; each stores its return address in cgLastReturn first.
+#define CG_FAULT(name, body)                                           \
+    ".globl _" #name ", _" #name "At\n"                                \
+    "_" #name ":\n"                                                    \
+    "  pushl %ebp\n  movl %esp, %ebp\n"                                \
+    "  movl 4(%ebp), %eax\n  movl %eax, _cgLastReturn\n"               \
+    "  xorl %ecx, %ecx\n  movl $1, %eax\n  cltd\n"                     \
+    "_" #name "At:\n  " body "\n"                                      \
+    "  popl %ebp\n  ret\n"
+
+asm(".text\n"
+    CG_FAULT(cgFaultRead, "movl 0, %eax")
+    CG_FAULT(cgFaultWrite, "movl $1, 0x10")
+    CG_FAULT(cgFaultDivide, "idivl %ecx")
+    CG_FAULT(cgFaultInt3, "int3")
+    CG_FAULT(cgFaultIllegal, "ud2")
+    ".data\n.globl _cgLastReturn\n_cgLastReturn:\n  .long 0\n.text\n");
+
+extern "C" {
+void cgFaultRead();
+void cgFaultWrite();
+void cgFaultDivide();
+void cgFaultInt3();
+void cgFaultIllegal();
+extern char cgFaultReadAt[], cgFaultWriteAt[], cgFaultDivideAt[], cgFaultInt3At[],
+    cgFaultIllegalAt[];
+extern unsigned cgLastReturn;
+}
+
+namespace {
+
+unsigned g_faultAt = 0;
+
+void writeOut(const char* text) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, static_cast<DWORD>(std::strlen(text)),
+              &written, nullptr);
+}
+
+int captureCrash(const char* text, int, int, int, int, int, int, int, int, int) {
+    char line[96];
+    std::snprintf(line, sizeof line, "at=%08X ret=%08X base=%08X\n", g_faultAt, cgLastReturn,
+                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(GetModuleHandleW(nullptr))));
+    writeOut(line);
+    writeOut(text);
+    return 0;
+}
+
+void runFault(void (*fault)(), char* at) {
+    g_faultAt = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(at));
+    fault();
+}
+
+__attribute__((noinline, noclone)) int overflow(int depth) {
+    volatile char block[4096];
+    block[0] = static_cast<char>(depth);
+    return overflow(depth + 1) + block[0];
+}
+
+__attribute__((noinline, noclone)) void trayHandler() {
+    pushCallFrame("事件_托盘", 0);
+    runFault(cgFaultRead, cgFaultReadAt);
+}
+
+DWORD WINAPI crashingThread(void*) {
+    runFault(cgFaultWrite, cgFaultWriteAt);
+    return 5;
+}
+
+DWORD WINAPI watchdog(void*) {
+    Sleep(5000);
+    ExitProcess(3);  // the main thread's crash did not end the process
+}
+
+bool is(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    const char* scenario = argv[1];
+    installCrashGuard();
+    EntryGuard guard;
+    CrashGuardOptions& o = crashGuardOptions();
+    if (!is(scenario, "default")) {
+        o.reportEnabled = 1;
+        o.showMessageBox = 0;
+        o.crashCallback = captureCrash;
+    }
+    if (is(scenario, "default") || is(scenario, "read")) runFault(cgFaultRead, cgFaultReadAt);
+    if (is(scenario, "write")) runFault(cgFaultWrite, cgFaultWriteAt);
+    if (is(scenario, "divide")) runFault(cgFaultDivide, cgFaultDivideAt);
+    if (is(scenario, "int3")) runFault(cgFaultInt3, cgFaultInt3At);
+    if (is(scenario, "illegal")) runFault(cgFaultIllegal, cgFaultIllegalAt);
+    if (is(scenario, "overflow")) return overflow(0);
+    if (is(scenario, "tray")) trayHandler();
+    if (is(scenario, "custom") || is(scenario, "msvc") || is(scenario, "msvc-ignored")) {
+        o.ignoreMsvcThrow = is(scenario, "msvc-ignored") ? 1 : 0;
+        ULONG_PTR params[3] = {0x11, 0x22, 0x33};
+        RaiseException(is(scenario, "custom") ? 0xE0000001 : 0xE06D7363, 0, 3, params);
+    }
+    if (is(scenario, "main-only")) {
+        o.exitFaultingThreadOnly = 1;
+        CloseHandle(CreateThread(nullptr, 0, watchdog, nullptr, 0, nullptr));
+        runFault(cgFaultRead, cgFaultReadAt);
+    }
+    if (is(scenario, "thread-only")) {
+        o.exitFaultingThreadOnly = 1;
+        HANDLE thread = CreateThread(nullptr, 0, crashingThread, nullptr, 0, nullptr);
+        WaitForSingleObject(thread, INFINITE);
+        DWORD code = 99;
+        GetExitCodeThread(thread, &code);
+        char line[64];
+        std::snprintf(line, sizeof line, "main alive, thread exit %lu\n", code);
+        writeOut(line);
+        return 7;
+    }
+    return 1;  // the fault did not end the process
+}
