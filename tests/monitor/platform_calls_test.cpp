@@ -1,0 +1,34 @@
+// The table of late-bound system calls (Windows build).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "runtime/win32/platform_calls.h"
+
+namespace {
+
+PlatformCall<DWORD(WINAPI*)()> tickCount(nullptr, "GetTickCount");         // searched
+PlatformCall<ULONG(WINAPI*)(ULONG)> htonlByOrdinal("ws2_32.dll", "#8");     // htonl
+PlatformCall<void(WINAPI*)()> missingExport("ws2_32.dll", "NoSuchExport");
+PlatformCall<void(WINAPI*)()> missingLibrary("no_such_library.dll", "Anything");
+PlatformCall<void(WINAPI*)()> missingSearched(nullptr, "NoSuchExportAnywhere");
+
+TEST(PlatformCalls, ResolvesByNameOrdinalAndSearchList) {
+    EXPECT_EQ(htonlByOrdinal.get()(0x01020304u), 0x04030201u);
+    DWORD t = tickCount.get()();
+    EXPECT_GE(GetTickCount() - t, 0u);
+    EXPECT_EQ(reinterpret_cast<void*>(tickCount.get()),
+              reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount")));
+    EXPECT_EQ(reinterpret_cast<void*>(platform::icmpSendEcho.get()),
+              reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("ICMP.DLL"), "IcmpSendEcho")));
+}
+
+// A missing library or export is a runtime error: the report names both and
+// the process ends with -1.
+TEST(PlatformCallsDeathTest, MissingExportIsARuntimeError) {
+    EXPECT_EXIT(missingExport.get()(), testing::ExitedWithCode(-1), "ws2_32.dll.*NoSuchExport");
+    EXPECT_EXIT(missingLibrary.get()(), testing::ExitedWithCode(-1), "no_such_library.dll.*Anything");
+    EXPECT_EXIT(missingSearched.get()(), testing::ExitedWithCode(-1), "NoSuchExportAnywhere");
+}
+
+}  // namespace
