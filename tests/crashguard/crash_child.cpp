@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "crashguard/win32/call_stack.h"
@@ -65,20 +66,70 @@ void runFault(void (*fault)(), char* at) {
     fault();
 }
 
+volatile int g_depthLimit = 1 << 30;  // never reached: the stack ends first
+
 __attribute__((noinline, noclone)) int overflow(int depth) {
     volatile char block[4096];
     block[0] = static_cast<char>(depth);
-    return overflow(depth + 1) + block[0];
+    return depth < g_depthLimit ? overflow(depth + 1) + block[0] : 0;
 }
+
+volatile int g_afterFault = 0;
 
 __attribute__((noinline, noclone)) void trayHandler() {
     pushCallFrame("事件_托盘", 0);
     runFault(cgFaultRead, cgFaultReadAt);
+    g_afterFault = 1;  // a real call, not a jump that would reuse this frame
 }
 
 DWORD WINAPI crashingThread(void*) {
     runFault(cgFaultWrite, cgFaultWriteAt);
     return 5;
+}
+
+// Reports whether it runs behind the crash guard's record, and echoes its
+// parameter + 1 as exit code.
+volatile int g_guarded = -1;
+DWORD WINAPI echoThread(void* parameter) {
+    ExceptionRegistration* head = frameChainHead();
+    g_guarded = head && head->handler == reinterpret_cast<void*>(&guardFrameHandler);
+    return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(parameter)) + 1;
+}
+
+DWORD runEcho(HANDLE process, std::uintptr_t parameter) {
+    g_guarded = -1;
+    HANDLE thread = CreateRemoteThread(process, nullptr, 0, echoThread,
+                                       reinterpret_cast<void*>(parameter), 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    DWORD code = 0;
+    GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    return code;
+}
+
+void reportThreadsAndKeys() {
+    char line[160];
+    DWORD own = runEcho(GetCurrentProcess(), 41);
+    std::snprintf(line, sizeof line, "own: guarded=%d exit=%lu\n", g_guarded, own);
+    writeOut(line);
+    // A real handle of this process is not the pseudo-handle: passed through.
+    HANDLE real = OpenProcess(PROCESS_ALL_ACCESS, FALSE, GetCurrentProcessId());
+    DWORD other = runEcho(real, 9);
+    CloseHandle(real);
+    std::snprintf(line, sizeof line, "other: guarded=%d exit=%lu\n", g_guarded, other);
+    writeOut(line);
+    char key[64];
+    std::snprintf(key, sizeof key, "_SEH.EntryCatchInstall_%lu",
+                  static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(GetModuleHandleW(nullptr))));
+    char name[64], value[64] = "";
+    std::snprintf(name, sizeof name, "__processStrMap_%lu", GetCurrentProcessId());
+    GetEnvironmentVariableA(name, value, sizeof value);
+    std::snprintf(line, sizeof line, "install=%d hook=%d registry=%d again=%d\n",
+                  static_cast<int>(processStrMap().get(key)),
+                  static_cast<int>(processStrMap().get("_SEH.createThread.hook")),
+                  std::strtoul(value, nullptr, 10) == reinterpret_cast<std::uintptr_t>(&processStrMap()),
+                  installCrashGuard() ? 1 : 0);
+    writeOut(line);
 }
 
 DWORD WINAPI watchdog(void*) {
@@ -117,6 +168,10 @@ int main(int argc, char** argv) {
         o.exitFaultingThreadOnly = 1;
         CloseHandle(CreateThread(nullptr, 0, watchdog, nullptr, 0, nullptr));
         runFault(cgFaultRead, cgFaultReadAt);
+    }
+    if (is(scenario, "threads")) {
+        reportThreadsAndKeys();
+        return 0;
     }
     if (is(scenario, "thread-only")) {
         o.exitFaultingThreadOnly = 1;
