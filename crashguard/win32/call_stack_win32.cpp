@@ -37,9 +37,8 @@ CallStack* callStack() {
 
 // This thread's stack bounds from the thread information block.
 void stackBounds(std::uint32_t& low, std::uint32_t& high) {
-    auto* tib = reinterpret_cast<NT_TIB*>(NtCurrentTeb());
-    low = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(tib->StackLimit));
-    high = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(tib->StackBase));
+    // NT_TIB: StackBase at fs:[4], StackLimit at fs:[8].
+    asm volatile("movl %%fs:4, %0\n\tmovl %%fs:8, %1" : "=r"(high), "=r"(low));
 }
 
 bool isExecutable(std::uint32_t address) {

@@ -19,6 +19,9 @@
 StrMap& processStrMap();
 StrMap& threadStrMap();
 CrashGuardOptions& crashGuardOptions();
+// Whole-record copy and replacement (the application uses neither).
+CrashGuardOptions copyCrashGuardOptions();
+void setCrashGuardOptions(const CrashGuardOptions& options);
 ThreadContext& threadContext();
 ThreadContext* findThreadContext();  // nullptr when this thread has none
 

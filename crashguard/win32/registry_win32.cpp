@@ -90,6 +90,10 @@ CrashGuardOptions& crashGuardOptions() {
     return *options;
 }
 
+CrashGuardOptions copyCrashGuardOptions() { return crashGuardOptions(); }
+
+void setCrashGuardOptions(const CrashGuardOptions& options) { crashGuardOptions() = options; }
+
 ThreadContext* findThreadContext() {
     unsigned long slot = static_cast<unsigned long>(processStrMap().get(kThreadStrMapKey));
     if (slot == 0) return nullptr;

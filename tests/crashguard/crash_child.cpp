@@ -61,6 +61,14 @@ int captureCrash(const char* text, int, int, int, int, int, int, int, int, int) 
     return 0;
 }
 
+// A callback that itself faults: the fatal guard must end the process
+// (exit code 0) without calling it again.
+int faultingCallback(const char*, int, int, int, int, int, int, int, int, int) {
+    writeOut("callback\n");
+    cgFaultRead();
+    return 0;
+}
+
 void runFault(void (*fault)(), char* at) {
     g_faultAt = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(at));
     fault();
@@ -168,6 +176,10 @@ int main(int argc, char** argv) {
         o.exitFaultingThreadOnly = 1;
         CloseHandle(CreateThread(nullptr, 0, watchdog, nullptr, 0, nullptr));
         runFault(cgFaultRead, cgFaultReadAt);
+    }
+    if (is(scenario, "fatal")) {
+        o.crashCallback = faultingCallback;
+        runFault(cgFaultDivide, cgFaultDivideAt);
     }
     if (is(scenario, "threads")) {
         reportThreadsAndKeys();

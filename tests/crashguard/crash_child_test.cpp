@@ -163,6 +163,12 @@ TEST(CrashChild, StackOverflowReportHasNoHeader) {
     EXPECT_EQ(c.text.substr(0, head.size()), head) << c.text;
 }
 
+TEST(CrashChild, FaultInsideTheCrashHandlingEndsThroughTheFatalGuard) {
+    ChildResult r = runChild("fatal");
+    EXPECT_EQ(r.exitCode, 0u);  // not the system's end with the fault's code
+    EXPECT_EQ(r.output, "callback\n");
+}
+
 TEST(CrashChild, ThreadsStartBehindTheGuardAndKeysReadAsInstalled) {
     ChildResult r = runChild("threads");
     EXPECT_EQ(r.exitCode, 0u);

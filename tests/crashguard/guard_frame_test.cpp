@@ -27,8 +27,8 @@ EXCEPTION_DISPOSITION __cdecl outerHandler(EXCEPTION_RECORD* record, void*, CONT
 
 // Options changed for one test and put back afterwards.
 struct OptionsScope {
-    OptionsScope() : saved(crashGuardOptions()) {}
-    ~OptionsScope() { crashGuardOptions() = saved; }
+    OptionsScope() : saved(copyCrashGuardOptions()) {}
+    ~OptionsScope() { setCrashGuardOptions(saved); }
     CrashGuardOptions saved;
 };
 
