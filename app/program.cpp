@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <float.h>
 
+#include "app/globals.h"
 #include "runtime/random.h"
 #include "runtime/win32/program.h"
 #include "runtime/win32/runtime_error_box.h"
@@ -12,11 +13,9 @@
 
 namespace {
 
-// Global objects of the application: constructed at start, released by the
-// exit routine. The database object joins them with the data store.
-void initialiseGlobals() {}
-
-void exitRoutine() {}
+// Closes the database and releases the global objects (the crash guard's
+// among them once it has any).
+void exitRoutine() { releaseGlobals(); }
 
 // The crash guard's install (it protects this thread and every thread
 // started later). Filled by the crash guard.

@@ -61,6 +61,7 @@ int findItemByData(Unit list, int start, int data) {
     find.flags = LVFI_PARAM;
     find.lParam = data;
     // The search begins after the index passed; -1 searches from the first.
+    if (start < 0) start = 0;
     return static_cast<int>(send(list, LVM_FINDITEMW, static_cast<WPARAM>(start - 1),
                                  reinterpret_cast<LPARAM>(&find)));
 }

@@ -25,7 +25,7 @@ void setItemImage(Unit list, int item, int column = 0, int image = -1);
 int itemData(Unit list, int item);  // 0 for an item that does not exist
 
 // The first item at or after start whose item data equals data, without
-// wrapping; -1 when none.
+// wrapping (a start below 0 counts as 0); -1 when none.
 int findItemByData(Unit list, int start, int data);
 inline int findItemByData(Unit list, int data) { return findItemByData(list, 0, data); }
 

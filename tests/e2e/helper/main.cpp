@@ -1,0 +1,80 @@
+// qerno-e2e-helper: drives a running program from outside, for scripts.
+// Texts in and out are UTF-8. Exit code 0 on success, 1 when the window,
+// control or box was not found, 2 for a usage error.
+//   find TITLE                      window handle (decimal)
+//   geometry TITLE ID               "left top width height" (ID 0: outer box on the screen)
+//   client TITLE                    "width height" of the client area
+//   text TITLE ID                   window text (ID 0: the title)
+//   columns TITLE ID                per column: title<TAB>width<TAB>format
+//   cells TITLE ID                  per row: cells separated by TAB
+//   tab TITLE ID PAGE               clicks a tab control's page header
+//   rightclick TITLE ID X Y         right click in a control
+//   menu-items                      items of the open popup menu
+//   menu-choose INDEX               picks an item of the open popup menu
+//   press TITLE ID                  clicks a button
+//   answer-box CAPTION BUTTON_ID    prints the box's text and presses the button
+//   show TITLE max|restore|min
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tests/e2e/helper/driver.h"
+
+namespace {
+
+void print(const std::wstring& line) { std::printf("%s\n", e2e::utf8(line).c_str()); }
+
+int run(int argc, char** argv) {
+    if (argc < 2) return 2;
+    std::string verb = argv[1];
+    auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
+    auto number = [&](int i) { return std::atoi(arg(i).c_str()); };
+    if (verb == "menu-items") {
+        HWND menu = e2e::findPopupMenu();
+        if (!menu) return 1;
+        for (auto& item : e2e::menuItems(menu)) print(item);
+        return 0;
+    }
+    if (verb == "menu-choose") return e2e::chooseMenuItem(number(2)) ? 0 : 1;
+    if (verb == "answer-box") {
+        auto seen = e2e::findMessageBox(e2e::wide(arg(2)), 0);
+        if (!seen.box) return 1;
+        print(seen.text);
+        return e2e::answerMessageBox(seen.box, number(3)) ? 0 : 1;
+    }
+    HWND window = e2e::findWindow(e2e::wide(arg(2)));
+    if (!window) return 1;
+    HWND target = argc > 3 && number(3) != 0 ? e2e::control(window, number(3)) : window;
+    if (!target) return 1;
+    if (verb == "find") std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
+    else if (verb == "geometry") {
+        e2e::Box b = target == window ? e2e::outerBox(window) : e2e::controlBox(window, number(3));
+        std::printf("%d %d %d %d\n", b.left, b.top, b.width, b.height);
+    } else if (verb == "client") {
+        e2e::Box b = e2e::clientSize(window);
+        std::printf("%d %d\n", b.width, b.height);
+    } else if (verb == "text") print(e2e::text(target));
+    else if (verb == "columns") {
+        for (auto& c : e2e::listColumns(target))
+            print(c.title + L"\t" + std::to_wstring(c.width) + L"\t" + std::to_wstring(c.format));
+    } else if (verb == "cells") {
+        for (auto& row : e2e::listCells(target)) {
+            std::wstring line;
+            for (size_t i = 0; i < row.size(); ++i) line += (i ? L"\t" : L"") + row[i];
+            print(line);
+        }
+    } else if (verb == "tab") return e2e::selectTab(target, number(4)) ? 0 : 1;
+    else if (verb == "rightclick") e2e::rightClick(target, number(4), number(5));
+    else if (verb == "press") e2e::pressButton(target);
+    else if (verb == "show") {
+        std::string how = arg(3);
+        ShowWindow(window, how == "max" ? SW_MAXIMIZE : how == "min" ? SW_MINIMIZE : SW_RESTORE);
+    } else return 2;
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return run(argc, argv); }

@@ -1,0 +1,69 @@
+// A test program that starts exactly as the real one and then, from the
+// main window's creation event, does what its first argument asks:
+//   runtime-error          raises runtime error 4
+//   unit-error             reads a control of the host dialog, not loaded
+//   end-from-thread CODE   a worker thread ends the program with CODE
+//   host-dialog | about    opens that window, owned by the main window
+// It writes "probe.txt" in its current directory: the current directory
+// at start-up and, for end-from-thread, one line per exit-routine run.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "app/program.h"
+#include "runtime/codepage.h"
+#include "runtime/runtime_error.h"
+#include "runtime/win32/program.h"
+#include "runtime/win32/window_commands.h"
+#include "ui/about_window.h"
+#include "ui/actions.h"
+#include "ui/host_dialog.h"
+#include "ui/main_window.h"
+
+namespace {
+
+std::wstring g_mode;
+int g_code = 0;
+
+void note(const std::string& line) {
+    if (FILE* f = std::fopen("probe.txt", "a")) {
+        std::fprintf(f, "%s\n", line.c_str());
+        std::fclose(f);
+    }
+}
+
+void onExit() { note(isUiThread() ? "exit routine on ui thread" : "exit routine on other thread"); }
+
+void startUp() {
+    wchar_t dir[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, dir);
+    note("cwd " + gbkToUtf8(fromWide(dir)));
+    if (g_mode == L"runtime-error") raiseRuntimeError({4, "数组成员引用下标必须大于等于1"});
+    if (g_mode == L"unit-error") getProperty(unitOf(hostDialog(), HostDlg::编辑框_备注名称), 8);
+    if (g_mode == L"end-from-thread") {
+        std::thread([] {
+            Sleep(300);
+            endProgram(g_code);
+        }).detach();
+    }
+    if (g_mode == L"host-dialog") {
+        loadWindow(hostDialog(), &mainWindow());
+        setProperty(unitOf(hostDialog()), 8, Text("添加"));
+    }
+    if (g_mode == L"about") loadWindow(aboutWindow(), &mainWindow());
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    g_mode = argc > 1 ? argv[1] : L"";
+    g_code = argc > 2 ? _wtoi(argv[2]) : 0;
+    registerExitRoutine(onExit);
+    uiActions().startUp = startUp;
+    runProgram();
+}
