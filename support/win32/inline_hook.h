@@ -31,7 +31,8 @@ public:
 
     // Fails when this object still hooks a routine (after unhook(0)), when
     // entry or detour is not code, when the first instructions of the entry
-    // cannot be moved (short branch, undecodable, a return before 5 bytes),
+    // cannot be moved (a short branch or near Jcc, undecodable, or the routine
+    // ending - RET, JMP r/m - before 5 bytes are covered),
     // or when executable memory cannot be had. With adapter, the stub first
     // turns ECX (the object pointer of a member routine) into the detour's
     // first stack argument: FF 34 24 89 4C 24 04.
