@@ -15,6 +15,7 @@
 //   answer-box CAPTION BUTTON_ID    prints the box's text and presses the button
 //   show TITLE max|restore|min
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,10 +27,13 @@ namespace {
 
 void print(const std::wstring& line) { std::printf("%s\n", e2e::utf8(line).c_str()); }
 
-int run(int argc, char** argv) {
+// Arguments come from the wide command line: the ANSI one would carry the
+// titles in the system code page.
+int run(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
-    std::string verb = argv[1];
-    auto arg = [&](int i) { return i < argc ? std::string(argv[i]) : std::string(); };
+    std::string verb = e2e::utf8(argv[1]);
+    auto wideArg = [&](int i) { return i < argc ? std::wstring(argv[i]) : std::wstring(); };
+    auto arg = [&](int i) { return e2e::utf8(wideArg(i)); };
     auto number = [&](int i) { return std::atoi(arg(i).c_str()); };
     if (verb == "menu-items") {
         HWND menu = e2e::findPopupMenu();
@@ -39,12 +43,12 @@ int run(int argc, char** argv) {
     }
     if (verb == "menu-choose") return e2e::chooseMenuItem(number(2)) ? 0 : 1;
     if (verb == "answer-box") {
-        auto seen = e2e::findMessageBox(e2e::wide(arg(2)), 0);
+        auto seen = e2e::findMessageBox(wideArg(2), 0);
         if (!seen.box) return 1;
         print(seen.text);
         return e2e::answerMessageBox(seen.box, number(3)) ? 0 : 1;
     }
-    HWND window = e2e::findWindow(e2e::wide(arg(2)));
+    HWND window = e2e::findWindow(wideArg(2));
     if (!window) return 1;
     HWND target = argc > 3 && number(3) != 0 ? e2e::control(window, number(3)) : window;
     if (!target) return 1;
@@ -77,4 +81,8 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return run(argc, argv); }
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    return run(argc, argv);
+}

@@ -37,6 +37,17 @@ void note(const std::string& line) {
 
 void onExit() { note(isUiThread() ? "exit routine on ui thread" : "exit routine on other thread"); }
 
+// Opens the asked-for window once the main window is on the screen, so that
+// it comes up in front of it.
+void CALLBACK openWindow(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (g_mode == L"host-dialog") {
+        loadWindow(hostDialog(), &mainWindow());
+        setProperty(unitOf(hostDialog()), 8, Text("添加"));
+    }
+    if (g_mode == L"about") loadWindow(aboutWindow(), &mainWindow());
+}
+
 void startUp() {
     wchar_t dir[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, dir);
@@ -49,11 +60,7 @@ void startUp() {
             endProgram(g_code);
         }).detach();
     }
-    if (g_mode == L"host-dialog") {
-        loadWindow(hostDialog(), &mainWindow());
-        setProperty(unitOf(hostDialog()), 8, Text("添加"));
-    }
-    if (g_mode == L"about") loadWindow(aboutWindow(), &mainWindow());
+    if (g_mode == L"host-dialog" || g_mode == L"about") SetTimer(nullptr, 0, 100, openWindow);
 }
 
 }  // namespace
