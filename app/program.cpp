@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "runtime/random.h"
+#include "runtime/win32/platform_calls.h"
 #include "runtime/win32/program.h"
 #include "runtime/win32/runtime_error_box.h"
 #include "runtime/win32/window_commands.h"
@@ -35,6 +36,7 @@ void runProgram() {
     _fpreset();
     initialiseGlobals();
     registerExitRoutine(exitRoutine);
+    registerRuntimeRelease(releasePlatformLibraries);
     routeWindowEvents();
     runModuleInitialisers();
     int code = Window::loadedCount() > 0 ? runMessageLoop() : 0;
