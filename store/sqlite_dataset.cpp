@@ -13,6 +13,7 @@ bool SqliteDataset::open(const Text& sql, SqliteDB& db) {
     stmt_ = std::move(prepared);
     rows_.reset();
     onRow_ = false;
+    finished_ = false;
     db_ = connection;
     return true;
 }
@@ -29,6 +30,7 @@ bool SqliteDataset::requery() {
     }
     stmt_.reset();
     onRow_ = false;
+    finished_ = false;
     rows_ = RowCount{count, true, count == 0};
     return ok;
 }
@@ -38,8 +40,11 @@ int SqliteDataset::recordCount() const { return rows_ ? rows_->count : 0; }
 bool SqliteDataset::isBeforeFirst() const { return rows_ ? rows_->beforeFirst : true; }
 
 bool SqliteDataset::moveNext() {
-    if (!stmt_.valid()) return false;
+    // SQLite would restart a finished statement on the next step; a
+    // forward-only cursor stays after its last row until requery.
+    if (!stmt_.valid() || finished_) return false;
     const int rc = stmt_.step();
+    finished_ = rc != SQLITE_ROW;
     onRow_ = rc == SQLITE_ROW;
     if (rows_) {
         rows_->beforeFirst = false;
@@ -77,6 +82,7 @@ bool SqliteDataset::close() {
     stmt_.finalize();
     rows_.reset();
     onRow_ = false;
+    finished_ = false;
     db_ = nullptr;
     return true;
 }

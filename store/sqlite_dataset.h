@@ -55,4 +55,5 @@ private:
     // read back from the connection, whose last result code other threads'
     // statements overwrite.
     bool onRow_ = false;
+    bool finished_ = false;  // the last step ended the result (or failed)
 };

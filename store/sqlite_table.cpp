@@ -18,17 +18,11 @@ Text rowIdText(std::int64_t id) { return toText(id); }
 
 }  // namespace
 
-// Read statements prepared once per column, the row id bound as a parameter.
-struct SqliteTable::ReadCache {
-    std::vector<SqliteStatement> byColumn;
-};
-
 SqliteTable::SqliteTable() = default;
 
 SqliteTable::~SqliteTable() { close(); }
 
 bool SqliteTable::close() {
-    forgetReadCache();
     position_ = 0;
     name_ = Text();
     columns_.clear();
@@ -72,7 +66,7 @@ bool SqliteTable::loadColumns() {
         columns_.push_back(utf8ToGbk(name ? name : ""));
         foldedColumns_.push_back(foldFieldName(columns_.back().str()));
     }
-    forgetReadCache();
+    schemaVersion_ = schemaVersion();
     return true;
 }
 
@@ -86,6 +80,7 @@ bool SqliteTable::loadSnapshot() {
     while ((rc = stmt.step()) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(stmt.get(), 0));
     if (rc != SQLITE_DONE) return false;
     rowIds_ = std::move(ids);
+    changesAtSnapshot_ = sqlite3_total_changes(db_);
     return true;
 }
 
@@ -202,20 +197,52 @@ bool SqliteTable::update() {
     // so that the row id read back is the one this INSERT produced.
     sqlite3_mutex* connectionMutex = sqlite3_db_mutex(db_);
     sqlite3_mutex_enter(connectionMutex);
+    const int changesBefore = sqlite3_total_changes(db_);
     const int rc = stmt.step();
+    const int changesAfter = sqlite3_total_changes(db_);
     const std::int64_t inserted = sqlite3_last_insert_rowid(db_);
     sqlite3_mutex_leave(connectionMutex);
     if (rc != SQLITE_DONE) return false;
     stmt.finalize();
 
+    const bool editedInPlace = mode_ == Mode::edit && changesBefore == changesAtSnapshot_ &&
+                               changesAfter == changesBefore + 1;
     if (mode_ == Mode::add) insertedRowId_ = inserted;
     mode_ = Mode::browse;
     pending_.clear();
     hasSlots_ = false;
-    loadColumns();
-    loadSnapshot();
+    reloadAfterUpdate(editedInPlace);
     position_ = std::min(position_, recordCount() + 1);
     return true;
+}
+
+// Reloading the row ids after every update makes a scan that edits each
+// record quadratic. When nothing but this one UPDATE changed the database
+// since the snapshot, the schema is the same and the record kept its row id,
+// the reload would give back exactly what the table holds, so it is skipped.
+void SqliteTable::reloadAfterUpdate(bool editedInPlace) {
+    if (editedInPlace && schemaVersion() == schemaVersion_ && currentRowStillThere()) {
+        changesAtSnapshot_ = sqlite3_total_changes(db_);
+        return;
+    }
+    loadColumns();
+    loadSnapshot();
+}
+
+int SqliteTable::schemaVersion() const {
+    SqliteStatement stmt;
+    if (!stmt.prepare(db_, "PRAGMA schema_version") || stmt.step() != SQLITE_ROW) return -1;
+    return sqlite3_column_int(stmt.get(), 0);
+}
+
+bool SqliteTable::currentRowStillThere() const {
+    if (!hasCurrent()) return false;
+    std::string sql;
+    if (!appendPiece(sql, "SELECT 1 FROM %s WHERE _ROWID_=%s", name_,
+                     rowIdText(rowIds_[position_ - 1])))
+        return false;
+    SqliteStatement stmt;
+    return stmt.prepare(db_, gbkToUtf8(Text(sql))) && stmt.step() == SQLITE_ROW;
 }
 
 bool SqliteTable::find(const Text& condition) {
@@ -248,5 +275,3 @@ bool SqliteTable::readField(const FieldSelector& field, const FieldVariable& var
     storeColumn(stmt.get(), 0, variable);
     return true;
 }
-
-void SqliteTable::forgetReadCache() { readCache_.reset(); }

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,9 +79,9 @@ private:
     bool hasCurrent() const { return position_ >= 1 && position_ <= recordCount(); }
     int columnOf(const FieldSelector& field) const;
     bool setPending(const FieldSelector& field, PendingValue value);
-    void forgetReadCache();
-
-    struct ReadCache;  // prepared per-column reads, reused while the table is open
+    void reloadAfterUpdate(bool editedInPlace);
+    int schemaVersion() const;
+    bool currentRowStillThere() const;
 
     int position_ = 0;
     Text name_;
@@ -94,5 +93,6 @@ private:
     std::vector<PendingValue> pending_;
     bool hasSlots_ = false;
     std::int64_t insertedRowId_ = 0;
-    std::unique_ptr<ReadCache> readCache_;
+    int changesAtSnapshot_ = -1;  // the connection's total changes when the row ids were read
+    int schemaVersion_ = -1;      // the schema cookie when the columns were read
 };

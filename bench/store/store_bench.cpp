@@ -1,0 +1,197 @@
+// Figures of the data store on real files, one line each:
+//   log INSERT rate through SqliteDB::execute, one statement per transaction;
+//   log query (open + requery + reading 1000 rows) in its four condition
+//   forms on 1,000,000 log rows, matches dense and sparse;
+//   the start-up scan of serverlist for 100, 1,000 and 10,000 hosts.
+// Usage: qerno-store-bench [DIR] [LOG_ROWS]   (files are made in DIR, default
+// the system's temporary directory, and removed afterwards).
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "runtime/datetime.h"
+#include "store/date_text.h"
+#include "store/schema.h"
+#include "store/sqlite_dataset.h"
+#include "store/sqlite_db.h"
+#include "store/sqlite_table.h"
+#include "store/statements.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct BenchFile {
+    explicit BenchFile(const std::string& dir, const char* name) : path(dir + "/" + name) { remove(); }
+    ~BenchFile() { remove(); }
+    void remove() const {
+        for (const char* extra : {"", "-wal", "-shm", "-journal"})
+            std::remove((path + extra).c_str());
+    }
+    std::string path;
+};
+
+// `journal`: the file's own WAL mode, or the rollback journal for comparison.
+void logInsertRate(const std::string& dir, const char* journal) {
+    BenchFile file(dir, "bench-insert.db");
+    SqliteDB db;
+    if (!CreateDatabaseFile(Text(file.path)) || !db.open(Text(file.path))) return;
+    if (std::string(journal) != "wal") db.execute(Text("PRAGMA journal_mode=") + journal);
+    const Text date = FormatDateTime();
+    constexpr int kRows = 2000;
+    const auto start = Clock::now();
+    int ok = 0;
+    for (int i = 0; i < kRows; ++i)
+        ok += db.execute(LogInsertSql("主机", "10.0.0.5", i % 2000, 1000, 0x606060, date, 4));
+    const double ms = msSince(start);
+    std::printf("log insert (%s journal), one row per transaction: %.0f rows/s (%d rows in %.0f ms)\n",
+                journal, ok * 1000.0 / ms, ok, ms);
+}
+
+// 1,000,000 log rows, one per second from 2016-01-01; every 1000th row is a
+// timeout (type 4, sparse), the rest abnormal latency (type 3, dense).
+bool fillLog(SqliteDB& db, int rows) {
+    sqlite3* c = db.connection();
+    sqlite3_stmt* stmt = nullptr;
+    if (!db.beginTransaction() ||
+        sqlite3_prepare_v2(c, "insert into record (name, ip, list_id, time, color, date, type) "
+                              "values ('host', '10.0.0.5', ?1, 250, 255, ?2, ?3)",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    const DateTime base = dateTimeFromCivil(CivilTime{2016, 1, 1, 0, 0, 0});
+    for (int i = 0; i < rows; ++i) {
+        const Text date = FormatDateTime(DateTime{base.value + i / 86400.0});
+        sqlite3_bind_int(stmt, 1, i % 100);
+        sqlite3_bind_text(stmt, 2, date.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(stmt, 3, i % 1000 == 999 ? 4 : 3);
+        sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    return db.commitTransaction();
+}
+
+Text dateAfter(int seconds) {
+    const DateTime base = dateTimeFromCivil(CivilTime{2016, 1, 1, 0, 0, 0});
+    return FormatDateTime(DateTime{base.value + seconds / 86400.0});
+}
+
+// open + requery + reading every field of up to 1000 rows; the median of runs.
+double queryMs(SqliteDB& db, const Text& sql, int& rows) {
+    std::vector<double> runs;
+    for (int run = 0; run < 5; ++run) {
+        const auto start = Clock::now();
+        SqliteDataset ds;
+        ds.open(sql, db);
+        ds.requery();
+        rows = ds.recordCount();
+        ds.moveNext();
+        while (true) {
+            int id = 0, listId = 0, time = 0, color = 0, type = 0;
+            Text name, ip, date;
+            if (!ds.read("id", id)) break;
+            ds.read("name", name);
+            ds.read("ip", ip);
+            ds.read("list_id", listId);
+            ds.read("time", time);
+            ds.read("color", color);
+            ds.read("date", date);
+            ds.read("type", type);
+            ds.moveNext();
+        }
+        runs.push_back(msSince(start));
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+void logQueries(const std::string& dir, int logRows) {
+    BenchFile file(dir, "bench-query.db");
+    SqliteDB db;
+    if (!CreateDatabaseFile(Text(file.path)) || !db.open(Text(file.path))) return;
+    const auto fillStart = Clock::now();
+    if (!fillLog(db, logRows)) return;
+    std::fprintf(stderr, "(filled %d log rows in %.0f ms)\n", logRows, msSince(fillStart));
+    const Text all0 = dateAfter(0), allEnd = dateAfter(logRows);
+    const Text old0 = dateAfter(0), oldEnd = dateAfter(3599);  // the oldest hour
+    struct Case {
+        const char* name;
+        Text condition;
+    } cases[] = {
+        {"no condition", Text()},
+        {"time, dense (all rows)", LogQueryCondition(true, all0, allEnd, 0)},
+        {"time, sparse (oldest hour)", LogQueryCondition(true, old0, oldEnd, 0)},
+        {"type, dense (3)", LogQueryCondition(false, Text(), Text(), 3)},
+        {"type, sparse (4)", LogQueryCondition(false, Text(), Text(), 4)},
+        {"time+type, dense", LogQueryCondition(true, all0, allEnd, 3)},
+        {"time+type, sparse (oldest hour, 4)", LogQueryCondition(true, old0, oldEnd, 4)},
+    };
+    for (const Case& c : cases) {
+        int rows = 0;
+        const double ms = queryMs(db, LogQuerySql(c.condition), rows);
+        std::printf("log query %s on %d rows: %.1f ms (%d rows listed)\n", c.name, logRows, ms, rows);
+    }
+}
+
+void startUpScan(const std::string& dir, int hosts) {
+    BenchFile file(dir, "bench-hosts.db");
+    SqliteDB db;
+    if (!CreateDatabaseFile(Text(file.path)) || !db.open(Text(file.path))) return;
+    db.beginTransaction();
+    for (int i = 1; i <= hosts; ++i)
+        db.execute(Text("insert into serverlist (servername, serverip, time1, color1, time2, color2, "
+                        "time3, color3, time4, color4, auto, record, handle) values ('主机" +
+                        std::to_string(i) + "', '10.0.0.5', 30, 32768, 100, 33023, 200, 255, 500, "
+                        "6316128, 1, 1, 1234)"));
+    db.commitTransaction();
+
+    const auto start = Clock::now();
+    db.beginTransaction();
+    SqliteTable table;
+    table.open("serverlist", db);
+    const int count = table.recordCount();
+    table.moveFirst();
+    for (int i = 0; i < count; ++i) {
+        int id = 0, record = 0;
+        Text name, ip;
+        std::int64_t handle = 0;
+        table.read("id", id);
+        table.read("servername", name);
+        table.read("serverip", ip);
+        table.read("record", record);
+        table.read("handle", handle);
+        table.edit();
+        table.write("handle", 0);
+        table.update();
+        table.skip();
+    }
+    table.close();
+    db.commitTransaction();
+    const double ms = msSince(start);
+    std::printf("start-up scan of %d hosts: %.1f ms (%.1f us per host)\n", hosts, ms,
+                ms * 1000.0 / hosts);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::error_code ec;
+    const std::string dir =
+        argc > 1 ? argv[1] : std::filesystem::temp_directory_path(ec).string();
+    const int logRows = argc > 2 ? std::atoi(argv[2]) : 1000000;
+    logInsertRate(dir, "wal");
+    logInsertRate(dir, "delete");
+    for (int hosts : {100, 1000, 10000}) startUpScan(dir, hosts);
+    logQueries(dir, logRows);
+    return 0;
+}
