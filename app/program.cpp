@@ -4,6 +4,7 @@
 #include <float.h>
 
 #include "app/globals.h"
+#include "crashguard/win32/crash_guard.h"
 #include "runtime/random.h"
 #include "runtime/win32/platform_calls.h"
 #include "runtime/win32/program.h"
@@ -17,10 +18,6 @@ namespace {
 // Closes the database and releases the global objects (the crash guard's
 // among them once it has any).
 void exitRoutine() { releaseGlobals(); }
-
-// The crash guard's install (it protects this thread and every thread
-// started later). Filled by the crash guard.
-void installCrashGuard() {}
 
 void runModuleInitialisers() {
     seedRandom();
@@ -38,6 +35,9 @@ void runProgram() {
     registerExitRoutine(exitRoutine);
     registerRuntimeRelease(releasePlatformLibraries);
     routeWindowEvents();
+    // The crash guard's record for this thread: linked here, in the entry
+    // routine, so that it covers the rest of start-up and the message loop.
+    EntryGuard crashGuard;
     runModuleInitialisers();
     int code = Window::loadedCount() > 0 ? runMessageLoop() : 0;
     (void)code;  // the loop's end is an orderly end
