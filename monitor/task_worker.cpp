@@ -1,0 +1,76 @@
+#include "monitor/task_worker.h"
+
+#include "monitor/monitor_context.h"
+#include "monitor/status_text.h"
+#include "monitor/stop_tokens.h"
+#include "runtime/datetime.h"
+#include "runtime/handoff_block.h"
+#include "runtime/lock.h"
+#include "store/date_text.h"
+#include "store/sqlite_db.h"
+#include "store/statements.h"
+
+namespace {
+
+constexpr int kCycleWaitMs = 1000;
+constexpr int kProbeTimeoutMs = 1000;
+
+}  // namespace
+
+MonitorTask::MonitorTask(TaskParams params) : params_(std::move(params)) {}
+
+void MonitorTask::runCycle() {
+    const Text date = FormatDateTime(now());
+    const std::int32_t status = ProbeHost(params_.target, " ", reply_, kProbeTimeoutMs, true);
+    const auto roundTrip = static_cast<std::int32_t>(reply_.reply.roundTripTime);
+    const Classification c = Classify(roundTrip, status, params_.thresholds);
+    if (c.level >= 3 && params_.logFlag) logCycle(c, date);
+
+    // Rounded to a 32-bit float at both steps, as the average always was.
+    average_ = static_cast<float>(static_cast<double>(average_) * 10 + c.effectiveLatency);
+    average_ = static_cast<float>(static_cast<double>(average_) / 11);
+
+    TaskStatusMessage m;
+    m.hostId = params_.hostId;
+    m.roundTripTime = roundTrip;
+    m.statusText = StatusText(status);
+    m.color = c.color == lastColor_ ? -1 : c.color;
+    lastColor_ = c.color;
+    m.average = static_cast<std::int32_t>(average_);
+    m.level = c.level;
+    m.status = status;
+    post(m);
+}
+
+void MonitorTask::logCycle(const Classification& c, const Text& date) {
+    SqliteDB* db = monitorDatabase();
+    if (!db) return;
+    const LockHandle lock = monitorLogLock();
+    enterLock(lock);  // a lock not yet made (0) or already deleted: no lock
+    db->execute(LogInsertSql(params_.name, params_.target, params_.hostId, c.effectiveLatency,
+                             c.color, date, c.level));
+    leaveLock(lock);
+}
+
+void MonitorTask::post(const TaskStatusMessage& message) {
+    const std::uintptr_t block = makeHandoffBlock(encodeTaskStatus(message));
+    if (!block) return;
+    // A receiver that is gone refuses the message; the block is still ours.
+    if (!postToUi(monitorReceiver(), kTaskStatusMessage, block, 0)) takeHandoffBlock(block);
+}
+
+void MonitorTask::run() {
+    const std::shared_ptr<StopEvent> stop = acquireStopToken(params_.stopToken);
+    for (;;) {
+        runCycle();
+        if (!stop || stop->wait(kCycleWaitMs) != StopEvent::Wait::timedOut) break;
+    }
+}
+
+int MonitorTaskEntry(std::uintptr_t block) {
+    MonitorTask task(decodeTaskParams(takeHandoffBlock(block)));
+    task.run();
+    // The token names nothing once its task is over.
+    releaseStopToken(task.params().stopToken);
+    return 0;
+}
