@@ -4,6 +4,7 @@
 #include <float.h>
 
 #include "app/globals.h"
+#include "app/main_actions.h"
 #include "crashguard/win32/crash_guard.h"
 #include "runtime/random.h"
 #include "runtime/win32/platform_calls.h"
@@ -34,6 +35,7 @@ void runProgram() {
     initialiseGlobals();
     registerExitRoutine(exitRoutine);
     registerRuntimeRelease(releasePlatformLibraries);
+    installMainActions();
     routeWindowEvents();
     // The crash guard's record for this thread: linked here, in the entry
     // routine, so that it covers the rest of start-up and the message loop.

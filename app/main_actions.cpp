@@ -1,0 +1,81 @@
+#include "app/main_actions.h"
+
+#include "app/globals.h"
+#include "app/startup.h"
+#include "monitor/monitor_context.h"
+#include "monitor/status_receiver.h"
+#include "monitor/stop_tokens.h"
+#include "runtime/lock.h"
+#include "runtime/win32/program.h"
+#include "runtime/win32/window_commands.h"
+#include "store/sqlite_table.h"
+#include "ui/actions.h"
+#include "ui/host_list_view.h"
+#include "ui/main_window.h"
+#include "ui/tray.h"
+
+namespace {
+
+// The close box only hides the window; the tray icon brings it back.
+std::optional<int> onMainCloseQuery() {
+    const Unit main = unitOf(mainWindow());
+    setProperty(main, Property::WindowPosition, 2);
+    setProperty(main, Property::Visible, 0);
+    showTrayBalloon("我在这里", "Qerno网络检测", NIIF_INFO);
+    return 0;
+}
+
+// Tasks may still be running: they take the log lock by handle, and a
+// deleted handle is no lock, so their writes go on unlocked.
+void onMainDestroying() {
+    const LockHandle lock = monitorLogLock();
+    setMonitorLogLock(0);
+    deleteLock(lock);
+}
+
+int onStatusReport(int wParam, int) {
+    HostListView list;
+    ReceiveTaskStatus(static_cast<std::uintptr_t>(static_cast<unsigned>(wParam)), list);
+    return 0;
+}
+
+template <typename Slot, typename Action>
+void fill(Slot& slot, Action action) {
+    if (!slot) slot = action;
+}
+
+}  // namespace
+
+void stopAllMonitorTasks() {
+    SqliteDB* db = monitorDatabase();
+    SqliteTable table;
+    if (!db || !table.open("serverlist", *db)) return;
+    const int count = table.recordCount();
+    table.moveFirst();
+    for (int i = 1; i <= count; ++i) {
+        int handle = 0;
+        if (table.read("handle", handle) && handle > 0) setStopToken(handle);
+        table.skip(1);
+    }
+    table.close();
+}
+
+void ExitProgram() {
+    // Stopped first: no task starts another cycle (and log write) while the
+    // program ends; one still inside its cycle finds the connection closed
+    // by the exit routine and its statement fails cleanly.
+    stopAllMonitorTasks();
+    removeTrayIcon();
+    destroyWindow(mainWindow());
+    endProgram(0);
+}
+
+void installMainActions() {
+    UiActions& a = uiActions();
+    fill(a.startUp, OnMainWindowCreated);
+    fill(a.mainCloseQuery, onMainCloseQuery);
+    fill(a.mainDestroying, onMainDestroying);
+    fill(a.statusReport, onStatusReport);
+    fill(a.showMainWindow, showMainWindowCentred);
+    fill(a.exitProgram, [] { ExitProgram(); });
+}

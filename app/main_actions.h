@@ -1,0 +1,17 @@
+// The main window's own operations and the tray menu's: start-up, the close
+// box (hide to the tray), the window's end (log lock), the monitor tasks'
+// status reports, "显示" and "退出".
+// Threads: the user-interface thread only.
+#pragma once
+
+// Fills the slots above that are still empty (a test program may have
+// filled some before the program's start).
+void installMainActions();
+
+// Sets the stop event of every host's task (by the handles stored in
+// serverlist); the tasks end after their current cycle.
+void stopAllMonitorTasks();
+
+// "退出": stops the tasks, removes the tray icon, closes the main window and
+// ends the program with exit code 0; the exit routine closes the database.
+[[noreturn]] void ExitProgram();

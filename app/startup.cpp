@@ -1,0 +1,115 @@
+#include "app/startup.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/globals.h"
+#include "app/single_instance.h"
+#include "monitor/monitor_context.h"
+#include "monitor/task_control.h"
+#include "runtime/convert.h"
+#include "runtime/datetime.h"
+#include "runtime/lock.h"
+#include "runtime/system.h"
+#include "runtime/text_commands.h"
+#include "runtime/win32/list_view_commands.h"
+#include "runtime/win32/message_box.h"
+#include "runtime/win32/program.h"
+#include "runtime/win32/window_commands.h"
+#include "store/date_text.h"
+#include "store/schema.h"
+#include "store/sqlite_db.h"
+#include "store/sqlite_table.h"
+#include "ui/list_colours.h"
+#include "ui/main_window.h"
+#include "ui/tray.h"
+
+namespace {
+
+constexpr int kRowHeight = 24;
+constexpr int kTabHeight = 30;
+constexpr UINT kSetTabItemSize = 0x1329;  // TCM_SETITEMSIZE
+
+Unit mainUnit(int id) { return unitOf(mainWindow(), id); }
+
+// A missing database.db is made with the schema (and an empty host list)
+// rather than leaving every later read and write to fail unnoticed. An
+// existing file is never replaced.
+void openDatabase(const Text& path) {
+    SqliteDB& db = programDatabase();
+    if (!db.open(path) && CreateDatabaseFile(path)) db.open(path);
+    setMonitorDatabase(&db);
+}
+
+// Lists every host (item data: its id), resets its stored task handle and
+// starts its task, inside one transaction.
+void listAndStartHosts(SqliteTable& table) {
+    SqliteDB& db = programDatabase();
+    const Unit list = mainUnit(MainWin::超级列表框_通讯);
+    db.beginTransaction();
+    table.open("serverlist", db);
+    const int count = table.recordCount();
+    table.moveFirst();
+    for (int i = 1; i <= count; ++i) {
+        int id = 0, record = 0, autoStart = 0;
+        Text ip, name;
+        table.read("id", id);
+        table.read("serverip", ip);
+        table.read("servername", name);
+        table.read("record", record);
+        table.read("auto", autoStart);  // read, but every host's task starts
+        const int row = insertItem(list, -1, name, -1, 0, id);
+        setItemText(list, row, 1, ip);
+        setItemText(list, row, 4, record == 1 ? "正常记录" : "停止记录");
+        table.edit();
+        table.write("handle", 0);
+        table.update();
+        table.skip(1);
+        TaskControl(id, taskStart);
+    }
+    table.close();
+    db.commitTransaction();
+}
+
+void prepareDateBoxes() {
+    const Text today = FormatDateTime(now(), DateTextForm::dateOnly);
+    for (int id : {MainWin::日期框_开始日期, MainWin::日期框_结束日期})
+        SendMessageW(windowHandle(mainUnit(id)), DTM_SETFORMATW, 0,
+                     reinterpret_cast<LPARAM>(L"yyyy-MM-dd HH:mm:ss"));
+    setProperty(mainUnit(MainWin::日期框_开始日期), Property::DateValue, toDateTime(today + " 0:0:0"));
+    setProperty(mainUnit(MainWin::日期框_结束日期), Property::DateValue, toDateTime(today + " 23:59:59"));
+}
+
+}  // namespace
+
+bool isTemporaryFolder(const Text& runDirectory) {
+    return findText(runDirectory, "\\Local Settings\\Temp") != -1 ||
+           findText(runDirectory, "\\AppData\\Local\\Temp") != -1;
+}
+
+void OnMainWindowCreated() {
+    SqliteTable table;
+    const Text dir = runDirectory() + "\\";
+    HWND main = mainWindow().handle();
+    if (isTemporaryFolder(dir)) {
+        messageBox("请把压缩包解压后运行！", 64, "信息：", main);
+        endProgram(0);
+    }
+    if (CheckOtherInstance(kInstanceName)) {
+        ActivateOtherInstance(kInstanceName, kInstanceMarker);
+        endProgram(0);
+    }
+    MarkInstanceWindow(main, kInstanceName, kInstanceMarker);
+    setMonitorReceiver(reinterpret_cast<UiReceiver>(windowHandle(mainUnit(MainWin::标签_消息接收))));
+    openDatabase(dir + "database.db");
+    listAndStartHosts(table);
+    setRowHeight(main, windowHandle(mainUnit(MainWin::超级列表框_通讯)), kRowHeight);
+    setRowHeight(main, windowHandle(mainUnit(MainWin::超级列表框_日志)), kRowHeight);
+    sendMessage(mainUnit(MainWin::选择夹_通讯), kSetTabItemSize, 0, MAKELPARAM(0, kTabHeight));
+    setMonitorLogLock(createLock());
+    prepareDateBoxes();
+    addTrayIcon(main, &programIconFile(), "Qerno网络检测", true, TrayEvent);
+    showTrayBalloon("欢迎使用", "Qerno网络检测", NIIF_INFO);
+}

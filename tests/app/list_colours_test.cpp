@@ -1,0 +1,165 @@
+// The coloured list view on real windows: the row height a list keeps, the
+// parent's procedure chain, both colour stores, and the custom-draw answers
+// the parent gives a list's paint notifications.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ui/list_colours.h"
+
+namespace {
+
+// A parent window and report lists with three rows of three columns. The
+// parent lives for the whole suite: the procedure tables keep parents for
+// the life of the process.
+class ListFixture : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QernoListColoursTest";
+        RegisterClassW(&wc);
+        parent = CreateWindowExW(0, wc.lpszClassName, L"lists", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400,
+                                 300, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    void SetUp() override { ASSERT_NE(parent, nullptr); }
+    void TearDown() override {
+        for (HWND list : lists) DestroyWindow(list);
+    }
+
+    HWND makeList() {
+        HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 380, 250,
+                                    parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+        for (int c = 0; c < 3; ++c) {
+            LVCOLUMNW col{};
+            col.mask = LVCF_WIDTH;
+            col.cx = 100;
+            ListView_InsertColumn(list, c, &col);
+        }
+        for (int r = 0; r < 3; ++r) {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = r;
+            item.pszText = const_cast<wchar_t*>(L"row");
+            ListView_InsertItem(list, &item);
+        }
+        lists.push_back(list);
+        return list;
+    }
+
+    static int rowHeight(HWND list) {
+        RECT r{};
+        ListView_GetItemRect(list, 0, &r, LVIR_BOUNDS);
+        return r.bottom - r.top;
+    }
+
+    // Sends the parent the custom-draw notification of one paint stage.
+    LRESULT notify(HWND list, DWORD stage, int item, int subItem, NMLVCUSTOMDRAW* out = nullptr) {
+        NMLVCUSTOMDRAW d{};
+        d.nmcd.hdr.hwndFrom = list;
+        d.nmcd.hdr.idFrom = 0;
+        d.nmcd.hdr.code = NM_CUSTOMDRAW;
+        d.nmcd.dwDrawStage = stage;
+        d.nmcd.dwItemSpec = item;
+        d.iSubItem = subItem;
+        d.clrText = 0x123456;
+        d.clrTextBk = 0x654321;
+        LRESULT r = SendMessageW(parent, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&d));
+        if (out) *out = d;
+        return r;
+    }
+
+    static inline HWND parent = nullptr;
+    std::vector<HWND> lists;
+};
+
+TEST_F(ListFixture, RowHeightIsKeptAndAppliesToEveryListOfEveryParent) {
+    HWND hosts = makeList();
+    HWND log = makeList();
+    setRowHeight(parent, hosts, 24);
+    EXPECT_EQ(rowHeight(hosts), 24);
+    const LONG_PTR chained = GetWindowLongPtrW(parent, GWLP_WNDPROC);
+    const LONG_PTR style = GetWindowLongPtrW(hosts, GWL_STYLE);
+    setRowHeight(parent, log, 31);
+    EXPECT_EQ(rowHeight(log), 31);
+    EXPECT_EQ(GetWindowLongPtrW(parent, GWLP_WNDPROC), chained);  // not replaced twice
+    EXPECT_EQ(GetWindowLongPtrW(hosts, GWL_STYLE) & LVS_OWNERDRAWFIXED, 0);  // style put back
+    EXPECT_EQ(GetWindowLongPtrW(hosts, GWL_STYLE), style);
+    // The height a list asked for stays until it asks again.
+    EXPECT_EQ(rowHeight(hosts), 24);
+}
+
+using StoreMaker = std::function<std::unique_ptr<CellColourStore>(HWND, HWND)>;
+
+TEST_F(ListFixture, BothStoresKeepOneEntryPerCellWithTheNewestColours) {
+    HWND list = makeList();
+    const struct {
+        const char* name;
+        StoreMaker make;
+    } stores[] = {
+        {"xml", createXmlColourStore},
+        {"memory", [](HWND, HWND) { return createMemoryColourStore(); }},
+    };
+    for (const auto& s : stores) {
+        SCOPED_TRACE(s.name);
+        std::unique_ptr<CellColourStore> store = s.make(parent, list);
+        ASSERT_NE(store, nullptr);
+        COLORREF text = 1, back = 2;
+        EXPECT_FALSE(store->find(0, 2, text, back));
+        EXPECT_EQ(text, 1u);
+        store->set(0, 2, 0xFFFFFF, 0x00FF00);
+        store->set(1, 2, 0x000000, 0x0000FF);
+        store->set(0, 2, 0xFFFFFF, 0xFF8000);
+        // Row 1, column 2 and row 12 share no key even though "Item1" + "2"
+        // and "Item12" look alike.
+        store->set(12, 0, 7, 8);
+        EXPECT_EQ(store->cellCount(), 3);
+        ASSERT_TRUE(store->find(0, 2, text, back));
+        EXPECT_EQ(text, 0xFFFFFFu);
+        EXPECT_EQ(back, 0xFF8000u);
+        ASSERT_TRUE(store->find(1, 2, text, back));
+        EXPECT_EQ(back, 0x0000FFu);
+        EXPECT_FALSE(store->find(2, 0, text, back));
+        EXPECT_FALSE(store->find(2, 1, text, back));
+    }
+}
+
+TEST_F(ListFixture, CustomDrawPaintsColouredCellsAndLeavesOthersToTheList) {
+    HWND hosts = makeList();
+    HWND log = makeList();
+    setRowHeight(parent, hosts, 24);
+    ListView_SetTextColor(hosts, 0x111111);
+    ListView_SetBkColor(hosts, 0xEEEEEE);
+    setCellColours(parent, hosts, 1, 2, 0xFFFFFF, 0x00C000);
+    setCellColours(parent, hosts, 1, 2, 0xFFFFFF, 0x0000C0);
+    ASSERT_NE(cellColoursOf(hosts), nullptr);
+    EXPECT_EQ(cellColoursOf(hosts)->cellCount(), 1);
+    EXPECT_EQ(cellColoursOf(log), nullptr);
+    EXPECT_EQ(rowHeight(hosts), 24);  // the row-height procedure stays in the chain
+
+    EXPECT_EQ(notify(hosts, CDDS_PREPAINT, 0, 0), CDRF_NOTIFYITEMDRAW);
+    EXPECT_EQ(notify(hosts, CDDS_ITEMPREPAINT, 1, 0), CDRF_NOTIFYSUBITEMDRAW);
+    NMLVCUSTOMDRAW d{};
+    notify(hosts, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 1, 2, &d);
+    EXPECT_EQ(d.clrText, 0xFFFFFFu);
+    EXPECT_EQ(d.clrTextBk, 0x0000C0u);
+    notify(hosts, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 1, 1, &d);
+    EXPECT_EQ(d.clrText, 0x111111u);
+    EXPECT_EQ(d.clrTextBk, 0xEEEEEEu);
+    // Colours belong to positions: row 0 has none even after row 1's.
+    notify(hosts, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 0, 2, &d);
+    EXPECT_EQ(d.clrTextBk, 0xEEEEEEu);
+
+    // A list without colours is left to the parent's own handling.
+    EXPECT_EQ(notify(log, CDDS_PREPAINT, 0, 0), 0);
+    notify(log, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 1, 2, &d);
+    EXPECT_EQ(d.clrTextBk, 0x654321u);
+}
+
+}  // namespace

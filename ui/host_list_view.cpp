@@ -1,0 +1,24 @@
+#include "ui/host_list_view.h"
+
+#include "runtime/win32/list_view_commands.h"
+#include "ui/list_colours.h"
+#include "ui/main_window.h"
+
+namespace {
+Unit hostList() { return unitOf(mainWindow(), MainWin::超级列表框_通讯); }
+}  // namespace
+
+int HostListView::findRow(std::int32_t itemData) { return findItemByData(hostList(), itemData); }
+
+void HostListView::setCellText(int row, int column, const Text& text) {
+    setItemText(hostList(), row, column, text);
+}
+
+void HostListView::setCellColors(int row, int column, std::int32_t textColor, std::int32_t backColor) {
+    setCellColours(mainWindow().handle(), windowHandle(hostList()), row, column,
+                   static_cast<COLORREF>(textColor), static_cast<COLORREF>(backColor));
+}
+
+void HostListView::setCellImage(int row, int column, int image) {
+    setItemImage(hostList(), row, column, image);
+}

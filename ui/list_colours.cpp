@@ -1,0 +1,192 @@
+#include "ui/list_colours.h"
+
+#include <commctrl.h>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "runtime/convert.h"
+#include "runtime/win32/automation.h"
+
+namespace {
+
+constexpr wchar_t kOldProcProperty[] = L"oldWndProc";
+
+// ---- stores -------------------------------------------------------------
+
+Text cellTag(int row, int column) { return "Item" + toText(row) + "." + toText(column); }
+
+class XmlColourStore : public CellColourStore {
+public:
+    XmlColourStore(ComObject document, ComObject root)
+        : document_(std::move(document)), root_(std::move(root)) {}
+
+    void set(int row, int column, COLORREF text, COLORREF back) override {
+        const Text tag = cellTag(row, column);
+        ComObject cell = firstNamed(tag);
+        if (isEmptyObject(cell)) cell = callObjectMethod(document_, "createElement", {tag});
+        callMethod(cell, "setAttribute", {"Row", row});
+        callMethod(cell, "setAttribute", {"Column", column});
+        callMethod(cell, "setAttribute", {"clrText", static_cast<int>(text)});
+        callMethod(cell, "setAttribute", {"clrTextBk", static_cast<int>(back)});
+        callMethod(root_, "appendChild", {cell});  // an existing cell moves to the end
+    }
+
+    bool find(int row, int column, COLORREF& text, COLORREF& back) override {
+        ComObject cell = firstNamed(cellTag(row, column));
+        if (isEmptyObject(cell)) return false;
+        text = static_cast<COLORREF>(static_cast<long long>(callNumberMethod(cell, "getAttribute", {"clrText"})));
+        back = static_cast<COLORREF>(static_cast<long long>(callNumberMethod(cell, "getAttribute", {"clrTextBk"})));
+        return true;
+    }
+
+    int cellCount() override {
+        ComObject children = getObjectProperty(root_, "childNodes");
+        return static_cast<int>(callNumberMethod(children, "length"));
+    }
+
+private:
+    ComObject firstNamed(const Text& tag) {
+        ComObject list = callObjectMethod(document_, "getElementsByTagName", {tag});
+        return callObjectMethod(list, "item", {0});
+    }
+
+    ComObject document_;
+    ComObject root_;
+};
+
+class MemoryColourStore : public CellColourStore {
+public:
+    void set(int row, int column, COLORREF text, COLORREF back) override {
+        cells_[{row, column}] = {text, back};
+    }
+    bool find(int row, int column, COLORREF& text, COLORREF& back) override {
+        auto it = cells_.find({row, column});
+        if (it == cells_.end()) return false;
+        text = it->second.first;
+        back = it->second.second;
+        return true;
+    }
+    int cellCount() override { return static_cast<int>(cells_.size()); }
+
+private:
+    std::map<std::pair<int, int>, std::pair<COLORREF, COLORREF>> cells_;
+};
+
+// ---- tables -------------------------------------------------------------
+
+struct RowHeightEntry {
+    HWND parent;
+    WNDPROC previous;
+};
+std::vector<RowHeightEntry> g_rowHeightParents;  // appended, never removed
+int g_rowHeight = 0;
+
+struct ColourEntry {
+    HWND listView;
+    std::unique_ptr<CellColourStore> store;
+};
+std::vector<ColourEntry> g_colourLists;  // appended, never removed
+
+LRESULT CALLBACK rowHeightProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_MEASUREITEM) reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = g_rowHeight;
+    for (const RowHeightEntry& e : g_rowHeightParents)
+        if (e.parent == hwnd) return CallWindowProcW(e.previous, hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+WNDPROC oldProcOf(HWND parent) { return reinterpret_cast<WNDPROC>(GetPropW(parent, kOldProcProperty)); }
+
+LRESULT callOld(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    WNDPROC old = oldProcOf(hwnd);
+    return old ? CallWindowProcW(old, hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK customDrawProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_NOTIFY) return callOld(hwnd, msg, wp, lp);
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lp);
+    if (draw->nmcd.hdr.code != NM_CUSTOMDRAW) return callOld(hwnd, msg, wp, lp);
+    for (ColourEntry& e : g_colourLists) {
+        if (e.listView != draw->nmcd.hdr.hwndFrom) continue;
+        switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            COLORREF text = 0, back = 0;
+            if (e.store->find(static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem, text, back)) {
+                draw->clrText = text;
+                draw->clrTextBk = back;
+                return callOld(hwnd, msg, wp, lp);
+            }
+            draw->clrText = ListView_GetTextColor(e.listView);
+            draw->clrTextBk = ListView_GetBkColor(e.listView);
+            break;
+        }
+        default: break;
+        }
+    }
+    return callOld(hwnd, msg, wp, lp);
+}
+
+CellColourStore* storeOf(HWND listView) {
+    for (ColourEntry& e : g_colourLists)
+        if (e.listView == listView) return e.store.get();
+    return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<CellColourStore> createXmlColourStore(HWND parent, HWND listView) {
+    ComObject document;
+    if (!createObject(document, "Microsoft.XMLDOM") && !createObject(document, "MSXML.DOMDocument"))
+        return nullptr;
+    ComObject root = callObjectMethod(document, "createElement", {"LVINFO"});
+    if (isEmptyObject(root)) return nullptr;
+    callMethod(root, "setAttribute", {"hParent", static_cast<int>(reinterpret_cast<INT_PTR>(parent))});
+    callMethod(root, "setAttribute", {"hWnd", static_cast<int>(reinterpret_cast<INT_PTR>(listView))});
+    callMethod(document, "appendChild", {root});
+    return std::make_unique<XmlColourStore>(std::move(document), std::move(root));
+}
+
+std::unique_ptr<CellColourStore> createMemoryColourStore() {
+    return std::make_unique<MemoryColourStore>();
+}
+
+void setRowHeight(HWND parent, HWND listView, int height) {
+    bool known = false;
+    for (const RowHeightEntry& e : g_rowHeightParents) known = known || e.parent == parent;
+    if (!known) {
+        auto previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rowHeightProc)));
+        g_rowHeightParents.push_back({parent, previous});
+    }
+    g_rowHeight = height;
+    // An owner-drawn-fixed list asks its parent for the item height when its
+    // position changes; it keeps the answer after the style is put back.
+    const LONG_PTR style = GetWindowLongPtrW(listView, GWL_STYLE);
+    SetWindowLongPtrW(listView, GWL_STYLE, style | LVS_OWNERDRAWFIXED);
+    WINDOWPOS position{};
+    position.hwnd = listView;
+    SendMessageW(listView, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&position));
+    SetWindowLongPtrW(listView, GWL_STYLE, style);
+    SendMessageW(listView, LVM_UPDATE, 0, 0);
+}
+
+void setCellColours(HWND parent, HWND listView, int row, int column, COLORREF text, COLORREF back) {
+    if (!GetPropW(parent, kOldProcProperty)) {
+        auto previous = SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(customDrawProc));
+        SetPropW(parent, kOldProcProperty, reinterpret_cast<HANDLE>(previous));
+    }
+    CellColourStore* store = storeOf(listView);
+    if (!store) {
+        std::unique_ptr<CellColourStore> made = createXmlColourStore(parent, listView);
+        if (!made) made = createMemoryColourStore();
+        store = made.get();
+        g_colourLists.push_back({listView, std::move(made)});
+    }
+    store->set(row, column, text, back);
+    InvalidateRect(listView, nullptr, TRUE);
+}
+
+CellColourStore* cellColoursOf(HWND listView) { return storeOf(listView); }

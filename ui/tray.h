@@ -1,0 +1,43 @@
+// The program's icon in the notification area: one process-wide icon record
+// kept between calls (add, modify, balloon, remove), and the tray procedure
+// that replaces the main window's procedure while the icon is installed and
+// hands the icon's mouse messages (callback message 123456) to the tray
+// event handler.
+//
+// Threads: the user-interface thread only.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "runtime/text.h"
+
+constexpr UINT kTrayCallbackMessage = 123456;
+// The record size the shell gets: NOTIFYICONDATAW up to dwInfoFlags.
+constexpr DWORD kTrayRecordSize = 936;
+
+using TrayEventHandler = void (*)(int mouseMessage);
+
+// With an icon installed: rebuilds the icon when iconFile is given, sets the
+// tip when setTip, and modifies the shell icon. Otherwise installs the tray
+// procedure on window and adds the icon. iconFile: an ICO file, its first
+// image is used.
+void addTrayIcon(HWND window, const std::vector<std::uint8_t>* iconFile, const Text& tip, bool setTip,
+                 TrayEventHandler handler);
+void showTrayBalloon(const Text& title, const Text& text, DWORD iconFlag = NIIF_INFO);
+// Puts the saved procedure back and deletes the shell icon.
+void removeTrayIcon();
+bool trayIconInstalled();
+const NOTIFYICONDATAW& trayRecord();  // the kept record (tests)
+
+// The program's 16 x 16, 32-bit icon as an ICO file of 1,150 bytes.
+const std::vector<std::uint8_t>& programIconFile();
+
+// The main window's tray event handler: left button down or double click
+// shows the main window, right button down pops up the menu "程序".
+void TrayEvent(int mouseMessage);
+// Makes the main window visible, restored and centred on the screen.
+void showMainWindowCentred();
