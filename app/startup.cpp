@@ -94,7 +94,8 @@ void OnMainWindowCreated() {
     const Text dir = runDirectory() + "\\";
     HWND main = mainWindow().handle();
     if (isTemporaryFolder(dir)) {
-        messageBox("请把压缩包解压后运行！", 64, "信息：", main);
+        // Text(...): a bare literal would pick the bool overload.
+        messageBox(Text("请把压缩包解压后运行！"), 64, "信息：", main);
         endProgram(0);
     }
     if (CheckOtherInstance(kInstanceName)) {
