@@ -11,6 +11,7 @@
 #include "runtime/win32/program.h"
 #include "runtime/win32/runtime_error_box.h"
 #include "runtime/win32/window_commands.h"
+#include "ui/host_actions_install.h"
 #include "ui/main_window.h"
 #include "ui/routing.h"
 
@@ -36,6 +37,7 @@ void runProgram() {
     registerExitRoutine(exitRoutine);
     registerRuntimeRelease(releasePlatformLibraries);
     installMainActions();
+    installHostActions(programDatabase());
     routeWindowEvents();
     // The crash guard's record for this thread: linked here, in the entry
     // routine, so that it covers the rest of start-up and the message loop.

@@ -1,0 +1,240 @@
+// The host menu and the host dialog on a real database file: add, edit,
+// save (with hostile input), delete, and the tasks they start and stop.
+#include "hosts_fixture.h"
+
+#include <commctrl.h>
+#include "runtime/convert.h"
+#include "ui/host_actions.h"
+
+namespace {
+
+using namespace HostDlg;
+
+struct Typed {
+    std::string name, address;
+    std::string time[4] = {"30", "100", "200", "500"};
+    bool record = false;
+};
+
+class HostActionsTest : public HostsTest {
+protected:
+    void type(int unit, const Text& text) { setProperty(dialogUnit(unit), Property::Content, text); }
+    Text shown(int unit) { return std::get<Text>(getProperty(dialogUnit(unit), Property::Content)); }
+    bool isChecked(int unit) { return std::get<bool>(getProperty(dialogUnit(unit), Property::Checked)); }
+
+    void fill(const Typed& t) {
+        const int boxes[4] = {编辑框_网络良好, 编辑框_网络正常, 编辑框_网络异常, 编辑框_网络超时};
+        type(编辑框_备注名称, t.name);
+        type(编辑框_通讯地址, t.address);
+        for (int i = 0; i < 4; ++i) type(boxes[i], t.time[i]);
+        setProperty(dialogUnit(选择框1), Property::Checked, static_cast<std::int32_t>(t.record));
+    }
+
+    // Saves what the dialog holds; the new or edited host's id.
+    void save() {
+        uiActions().saveHost();
+        EXPECT_TRUE(pumpUntil([] { return !hostDialog().loaded(); }));
+    }
+
+    int addThroughDialog(const Typed& t) {
+        uiActions().addHost();
+        fill(t);
+        save();
+        ::Unit list = hostList();
+        return itemData(list, itemCount(list) - 1);
+    }
+
+    void select(const std::vector<int>& rows) {
+        HWND list = windowHandle(hostList());
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        for (int row : rows) ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+
+    int logRows(int id) { return scalar("select count(*) from record where list_id = " + std::to_string(id)); }
+};
+
+TEST_F(HostActionsTest, AddOpensTheTemplateAndSavesEveryFieldAtTheEndOfTheList) {
+    int first = addThroughDialog({"first", "127.0.0.2"});
+    uiActions().addHost();
+    ASSERT_TRUE(hostDialog().loaded());
+    EXPECT_EQ(std::get<Text>(getProperty(unitOf(hostDialog()), Property::Title)), Text("添加"));
+    EXPECT_EQ(shown(编辑框_备注名称), Text(""));
+    EXPECT_EQ(shown(编辑框_网络良好), Text("30"));
+    EXPECT_EQ(shown(编辑框_网络超时), Text("500"));
+    EXPECT_FALSE(isChecked(选择框1));
+    EXPECT_TRUE(isChecked(选择框2));
+    // A second "添加" keeps the open dialog and what it holds.
+    HWND open = hostDialog().handle();
+    type(编辑框_备注名称, "kept");
+    uiActions().addHost();
+    EXPECT_EQ(hostDialog().handle(), open);
+    EXPECT_EQ(shown(编辑框_备注名称), Text("kept"));
+
+    fill({"网关 'a\" b", "127.0.0.1", {"10", "20", "30", "40"}, true});
+    setProperty(dialogUnit(颜色选择器_网络异常), Property::Colour, 0x00123456);
+    save();
+    ::Unit list = hostList();
+    ASSERT_EQ(itemCount(list), 2);
+    int id = itemData(list, 1);
+    EXPECT_GT(id, first);
+    EXPECT_EQ(rowTexts(list, 1, 5), (std::vector<Text>{"网关 'a\" b", "127.0.0.1", "", "", "正常记录"}));
+    SqliteDataset row;
+    ASSERT_TRUE(row.open(("select * from serverlist where id = " + std::to_string(id)).c_str(), db()));
+    ASSERT_TRUE(row.requery() && row.moveNext());
+    Text name, ip;
+    row.read("servername", name);
+    row.read("serverip", ip);
+    EXPECT_EQ(name, Text("网关 'a\" b"));
+    EXPECT_EQ(ip, Text("127.0.0.1"));
+    const std::pair<const char*, int> ints[] = {
+        {"time1", 10}, {"time2", 20}, {"time3", 30}, {"time4", 40}, {"color1", 0x008000},
+        {"color2", 0x0080FF}, {"color3", 0x123456}, {"color4", 0x606060}, {"record", 1}, {"auto", 1}};
+    for (auto [field, expected] : ints) {
+        int value = -1;
+        EXPECT_TRUE(row.read(field, value)) << field;
+        EXPECT_EQ(value, expected) << field;
+    }
+    row.close();
+    // Its task started at once and reports.
+    EXPECT_TRUE(pumpUntil([&] { return reports(id) > 0; }, 2000));
+}
+
+TEST_F(HostActionsTest, HostileInputEndsInAStoredHostThatLoadsAgain) {
+    std::string wide300;
+    for (int i = 0; i < 300; ++i) wide300 += "测";
+    const struct {
+        Typed typed;
+        std::string name, address;
+        int time[4];
+    } cases[] = {
+        {{"", ""}, "[未命名]", "127.0.0.1", {30, 100, 200, 500}},
+        {{"it's \"x\"", "127.0.0.1' or '1'='1", {"-5", "99999999999", "", "1-2"}},
+         "it's \"x\"", "127.0.0.1' or '1'='1", {-5, 2147483647, 0, 1}},
+        {{"--", "-", {"-99999999999", "--5", "0", "007"}}, "--", "-", {-2147483647 - 1, 0, 0, 7}},
+        // 255 bytes at most, a double-byte character never cut in half.
+        {{"a" + wide300, std::string(400, 'a')}, "a" + wide300.substr(0, 254), std::string(255, 'a'), {30, 100, 200, 500}},
+        {{wide300, "127.0.0.1"}, wide300.substr(0, 254), "127.0.0.1", {30, 100, 200, 500}},
+    };
+    for (const auto& c : cases) {
+        int id = addThroughDialog(c.typed);
+        ASSERT_GT(id, 0) << c.name;
+        ::Unit list = hostList();
+        int row = itemCount(list) - 1;
+        EXPECT_EQ(itemText(list, row, 0), Text(c.name));
+        EXPECT_EQ(itemText(list, row, 1), Text(c.address));
+        // The stored row opens in the dialog exactly as saved...
+        select({row});
+        uiActions().editHost();
+        ASSERT_TRUE(hostDialog().loaded());
+        EXPECT_EQ(shown(编辑框_备注名称), Text(c.name));
+        EXPECT_EQ(shown(编辑框_通讯地址), Text(c.address));
+        const int boxes[4] = {编辑框_网络良好, 编辑框_网络正常, 编辑框_网络异常, 编辑框_网络超时};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(scalar("select time" + std::to_string(i + 1) + " from serverlist where id = " + std::to_string(id)),
+                      c.time[i]) << c.name << " time" << i + 1;
+            EXPECT_EQ(shown(boxes[i]), c.time[i] ? toText(c.time[i]) : Text()) << i;
+        }
+        hostDialog().destroyNow();
+        pump();
+        // ...and its task starts from it.
+        EXPECT_EQ(TaskControl(id, taskStart), Text());
+        EXPECT_TRUE(pumpUntil([&] { return reports(id) > 0; }, 2000)) << c.name;
+    }
+    EXPECT_EQ(scalar("select count(*) from serverlist"), static_cast<int>(std::size(cases)));
+}
+
+TEST_F(HostActionsTest, EditLoadsTheHostAndRestartsItsTaskWithTheNewSettings) {
+    int id = addThroughDialog({"lo", "127.0.0.1"});
+    addThroughDialog({"other", "127.0.0.1"});
+    ASSERT_TRUE(pumpUntil([&] { return reports(id) > 0; }, 2000));
+    EXPECT_EQ(logRows(id), 0);  // loopback is fast and the log is off
+
+    select({0});
+    uiActions().editHost();
+    ASSERT_TRUE(hostDialog().loaded());
+    EXPECT_EQ(std::get<Text>(getProperty(unitOf(hostDialog()), Property::Title)), Text("修改记录"));
+    EXPECT_EQ(shown(编辑框_备注名称), Text("lo"));
+    EXPECT_EQ(shown(编辑框_网络异常), Text("200"));
+    // Any latency at or above -5 ms is "abnormal": every cycle logs now.
+    type(编辑框_网络异常, "-5");
+    type(编辑框_备注名称, "lo2");
+    setProperty(dialogUnit(选择框1), Property::Checked, 1);
+    save();
+    ::Unit list = hostList();
+    ASSERT_EQ(itemCount(list), 2);
+    EXPECT_EQ(rowTexts(list, 0, 5), (std::vector<Text>{"lo2", "127.0.0.1", "", "", "正常记录"}));
+    EXPECT_EQ(scalar("select time3 from serverlist where id = " + std::to_string(id)), -5);
+    EXPECT_EQ(scalar("select count(*) from serverlist"), 2);
+    EXPECT_TRUE(pumpUntil([&] { return logRows(id) >= 2; }, 3500));
+    EXPECT_EQ(scalar("select count(*) from record where list_id = " + std::to_string(id) + " and type <> 3"), 0);
+
+    // Log off again: once the old task's last cycle is done, no more rows.
+    select({0});
+    uiActions().editHost();
+    setProperty(dialogUnit(选择框1), Property::Checked, 0);
+    save();
+    EXPECT_EQ(itemText(list, 0, 4), Text("停止记录"));
+    pumpFor(1500);
+    int settled = logRows(id);
+    resetReports();
+    pumpFor(2500);
+    EXPECT_EQ(logRows(id), settled);
+    EXPECT_GT(reports(id), 0);  // the new task runs, it only does not log
+}
+
+TEST_F(HostActionsTest, DeleteRemovesExactlyTheSelectedHostsAndEndsTheirTasks) {
+    std::vector<int> ids;
+    for (int i = 0; i < 5; ++i)
+        ids.push_back(addThroughDialog({"h" + std::to_string(i), "127.0.0.1", {"30", "100", "-5", "500"}, true}));
+    ASSERT_TRUE(pumpUntil([&] { for (int id : ids) if (logRows(id) == 0) return false; return true; }, 3000));
+    select({0, 2, 3});
+    uiActions().deleteHosts();
+    ::Unit list = hostList();
+    ASSERT_EQ(itemCount(list), 2);
+    EXPECT_EQ(itemData(list, 0), ids[1]);
+    EXPECT_EQ(itemData(list, 1), ids[4]);
+    EXPECT_EQ(itemText(list, 1, 0), Text("h4"));
+    EXPECT_EQ(column("select id from serverlist order by id"), (std::vector<int>{ids[1], ids[4]}));
+
+    pumpFor(1500);  // a stopped task may finish the cycle it was in
+    resetReports();
+    std::map<int, int> logged;
+    for (int id : ids) logged[id] = logRows(id);
+    pumpFor(2500);
+    for (int gone : {ids[0], ids[2], ids[3]}) {
+        EXPECT_EQ(reports(gone), 0) << gone;
+        EXPECT_EQ(logRows(gone), logged[gone]) << gone;
+    }
+    for (int kept : {ids[1], ids[4]}) {
+        EXPECT_GT(reports(kept), 0) << kept;
+        EXPECT_GT(logRows(kept), logged[kept]) << kept;
+    }
+}
+
+TEST_F(HostActionsTest, WithoutACurrentRowEditStartAndStopDoNothing) {
+    int id = addThroughDialog({"one", "127.0.0.1"});
+    select({});
+    uiActions().editHost();
+    EXPECT_FALSE(hostDialog().loaded());
+    uiActions().stopSelectedTask();
+    resetReports();
+    pumpFor(2200);
+    EXPECT_GT(reports(id), 0);  // still running
+
+    // Stop all, then start the selected one again.
+    uiActions().stopAllTasks();
+    pumpFor(1500);
+    resetReports();
+    pumpFor(2200);
+    EXPECT_EQ(reports(id), 0);
+    select({0});
+    uiActions().startSelectedTask();
+    EXPECT_TRUE(pumpUntil([&] { return reports(id) > 0; }, 2000));
+    uiActions().stopSelectedTask();
+    pumpFor(1500);
+    resetReports();
+    uiActions().startAllTasks();
+    EXPECT_TRUE(pumpUntil([&] { return reports(id) > 0; }, 2000));
+}
+
+}  // namespace

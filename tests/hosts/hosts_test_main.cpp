@@ -1,0 +1,13 @@
+// The tests run on one thread that is the user-interface thread: the
+// runtime is started once and the windows' events are routed once.
+#include <gtest/gtest.h>
+
+#include "runtime/win32/program.h"
+#include "ui/routing.h"
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    startRuntime();
+    routeWindowEvents();
+    return RUN_ALL_TESTS();
+}

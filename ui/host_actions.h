@@ -1,0 +1,19 @@
+// The host menu "菜单" and the host dialog: add, edit, save, delete, and
+// starting and stopping monitor tasks, on the rows of 超级列表框_通讯 (item
+// data: the host's id) and table `serverlist`.
+// The user-interface thread only; db is the program's connection.
+#pragma once
+
+class SqliteDB;
+
+void addHost();
+void editHost(SqliteDB& db);
+void saveHost(SqliteDB& db);
+void deleteHosts(SqliteDB& db);
+void startAllTasks();
+void stopAllTasks();
+void startSelectedTask();
+void stopSelectedTask();
+
+// The host the dialog edits: 0 while it adds one.
+int editedHost();

@@ -1,0 +1,112 @@
+#include "ui/host_form.h"
+
+#include "runtime/convert.h"
+#include "runtime/win32/window_commands.h"
+#include "store/sqlite_dataset.h"
+#include "store/sqlite_table.h"
+#include "store/statements.h"
+#include "ui/host_dialog.h"
+#include "ui/host_text.h"
+#include "ui/integer_edit.h"
+
+namespace {
+
+using namespace HostDlg;
+
+const int kTimeBoxes[4] = {编辑框_网络良好, 编辑框_网络正常, 编辑框_网络异常, 编辑框_网络超时};
+const int kColourPickers[4] = {颜色选择器_网络良好, 颜色选择器_网络正常, 颜色选择器_网络异常, 颜色选择器_网络超时};
+const char* const kTimeColumns[4] = {"time1", "time2", "time3", "time4"};
+const char* const kColourColumns[4] = {"color1", "color2", "color3", "color4"};
+
+::Unit field(int unit) { return unitOf(hostDialog(), unit); }
+
+Text textOf(int unit) {
+    Value v = getProperty(field(unit), Property::Content);
+    const Text* text = std::get_if<Text>(&v);
+    return text ? *text : Text();
+}
+
+int intOf(const Value& v) {
+    const std::int32_t* n = std::get_if<std::int32_t>(&v);
+    return n ? *n : 0;
+}
+
+bool checked(int unit) {
+    Value v = getProperty(field(unit), Property::Checked);
+    const bool* b = std::get_if<bool>(&v);
+    return b && *b;
+}
+
+// The box's text read as the box itself reads it when it loses the focus,
+// so a value typed without leaving the box ("99999999999", "1-2") is
+// stored as the box would have shown it.
+int thresholdOf(int unit) { return toInt(normaliseIntegerText(textOf(unit))); }
+
+}  // namespace
+
+HostForm readHostForm() {
+    HostForm form;
+    form.name = capHostText(textOf(编辑框_备注名称));
+    form.address = capHostText(textOf(编辑框_通讯地址));
+    if (form.name.empty()) form.name = "[未命名]";
+    if (form.address.empty()) form.address = "127.0.0.1";
+    for (int i = 0; i < 4; ++i) {
+        form.time[i] = thresholdOf(kTimeBoxes[i]);
+        form.color[i] = intOf(getProperty(field(kColourPickers[i]), Property::Colour));
+    }
+    form.record = checked(选择框1);
+    form.autoStart = checked(选择框2);
+    return form;
+}
+
+void writeHostForm(const HostForm& form) {
+    setProperty(field(编辑框_备注名称), Property::Content, form.name);
+    setProperty(field(编辑框_通讯地址), Property::Content, form.address);
+    for (int i = 0; i < 4; ++i) {
+        setProperty(field(kTimeBoxes[i]), Property::Content, normaliseIntegerText(toText(form.time[i])));
+        setProperty(field(kColourPickers[i]), Property::Colour, static_cast<std::int32_t>(form.color[i]));
+    }
+    setProperty(field(选择框1), Property::Checked, static_cast<std::int32_t>(form.record));
+    setProperty(field(选择框2), Property::Checked, static_cast<std::int32_t>(form.autoStart));
+}
+
+bool loadHostForm(SqliteDB& db, int hostId, HostForm& form) {
+    SqliteDataset rows;
+    if (!rows.open(HostLoadSql(hostId), db) || !rows.requery() || !rows.moveNext()) return false;
+    HostForm loaded;
+    rows.read("servername", loaded.name);
+    rows.read("serverip", loaded.address);
+    for (int i = 0; i < 4; ++i) {
+        rows.read(kTimeColumns[i], loaded.time[i]);
+        rows.read(kColourColumns[i], loaded.color[i]);
+    }
+    int flag = 0;
+    rows.read("record", flag);
+    loaded.record = flag != 0;
+    flag = 0;
+    rows.read("auto", flag);
+    loaded.autoStart = flag != 0;
+    form = loaded;
+    return true;
+}
+
+std::int64_t storeHostForm(SqliteDB& db, int hostId, const HostForm& form) {
+    SqliteTable table;
+    if (!table.open("serverlist", db)) return 0;
+    bool adding = hostId <= 0;
+    if (adding ? !table.addNew() : !(table.find(HostSaveCondition(hostId)) && table.edit())) return 0;
+    table.write("servername", form.name);
+    table.write("serverip", form.address);
+    for (int i = 0; i < 4; ++i) {
+        table.write(kTimeColumns[i], form.time[i]);
+        table.write(kColourColumns[i], form.color[i]);
+    }
+    table.write("record", static_cast<int>(form.record));
+    table.write("auto", static_cast<int>(form.autoStart));
+    if (!table.update()) return 0;
+    // Not db.lastInsertRowId(): monitor tasks insert log rows on the same
+    // connection and may have done so since our insert.
+    std::int64_t id = adding ? table.insertedRowId() : hostId;
+    table.close();
+    return id;
+}

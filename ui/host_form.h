@@ -1,0 +1,32 @@
+// The host dialog's fields as one value: read from and written to the
+// dialog, loaded from and stored into table `serverlist`.
+// The user-interface thread only (the dialog and the SqliteTable/Dataset
+// objects belong to it).
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/text.h"
+
+class SqliteDB;
+
+struct HostForm {
+    Text name;
+    Text address;
+    int time[4] = {30, 100, 200, 500};
+    int color[4] = {0x008000, 0x0080FF, 0x0000FF, 0x606060};
+    bool record = false;
+    bool autoStart = true;
+};
+
+// The loaded host dialog's fields as they are stored: name and address cut
+// to kHostTextBytes and defaulted ("[未命名]", "127.0.0.1"), each threshold
+// parsed as the integer edit box does ("" and unparsable: 0).
+HostForm readHostForm();
+void writeHostForm(const HostForm& form);
+
+// The host's stored fields; false (form untouched) when no such host.
+bool loadHostForm(SqliteDB& db, int hostId, HostForm& form);
+// Adds the host (hostId <= 0) or rewrites the stored one. Returns the
+// host's id; 0 when nothing was stored.
+std::int64_t storeHostForm(SqliteDB& db, int hostId, const HostForm& form);
