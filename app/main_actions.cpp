@@ -33,18 +33,18 @@ void onMainDestroying() {
     deleteLock(lock);
 }
 
-int onStatusReport(int wParam, int) {
-    HostListView list;
-    ReceiveTaskStatus(static_cast<std::uintptr_t>(static_cast<unsigned>(wParam)), list);
-    return 0;
-}
-
 template <typename Slot, typename Action>
 void fill(Slot& slot, Action action) {
     if (!slot) slot = action;
 }
 
 }  // namespace
+
+int ApplyStatusReport(int wParam, int) {
+    static HostListView list;  // keeps the rows it found between messages
+    ReceiveTaskStatus(static_cast<std::uintptr_t>(static_cast<unsigned>(wParam)), list);
+    return 0;
+}
 
 void stopAllMonitorTasks() {
     SqliteDB* db = monitorDatabase();
@@ -75,7 +75,7 @@ void installMainActions() {
     fill(a.startUp, OnMainWindowCreated);
     fill(a.mainCloseQuery, onMainCloseQuery);
     fill(a.mainDestroying, onMainDestroying);
-    fill(a.statusReport, onStatusReport);
+    fill(a.statusReport, ApplyStatusReport);
     fill(a.showMainWindow, showMainWindowCentred);
     fill(a.exitProgram, [] { ExitProgram(); });
 }

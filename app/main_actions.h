@@ -12,6 +12,10 @@ void installMainActions();
 // serverlist); the tasks end after their current cycle.
 void stopAllMonitorTasks();
 
+// The notification receiver's handler: applies one task status message
+// (wParam: its hand-off block) to the host list.
+int ApplyStatusReport(int wParam, int lParam);
+
 // "退出": stops the tasks, removes the tray icon, closes the main window and
 // ends the program with exit code 0; the exit routine closes the database.
 [[noreturn]] void ExitProgram();

@@ -8,7 +8,15 @@ namespace {
 Unit hostList() { return unitOf(mainWindow(), MainWin::超级列表框_通讯); }
 }  // namespace
 
-int HostListView::findRow(std::int32_t itemData) { return findItemByData(hostList(), itemData); }
+int HostListView::findRow(std::int32_t id) {
+    const Unit list = hostList();
+    auto known = rows_.find(id);
+    if (known != rows_.end() && itemData(list, known->second) == id) return known->second;
+    const int row = findItemByData(list, id);
+    if (row >= 0) rows_[id] = row;
+    else if (known != rows_.end()) rows_.erase(known);
+    return row;
+}
 
 void HostListView::setCellText(int row, int column, const Text& text) {
     setItemText(hostList(), row, column, text);

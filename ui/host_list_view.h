@@ -4,12 +4,22 @@
 // Threads: the user-interface thread only; the main window must be loaded.
 #pragma once
 
+#include <unordered_map>
+
 #include "monitor/host_list.h"
 
+// Every status message looks its host's row up; the list's own search by
+// item data walks every row, which with thousands of hosts costs more than
+// the rest of the message. The row last found for a host is remembered and
+// checked against the row's item data before use (host ids are unique), so
+// rows that moved after a delete are found again by the full search.
 class HostListView : public HostList {
 public:
     int findRow(std::int32_t itemData) override;
     void setCellText(int row, int column, const Text& text) override;
     void setCellColors(int row, int column, std::int32_t textColor, std::int32_t backColor) override;
     void setCellImage(int row, int column, int image) override;
+
+private:
+    std::unordered_map<std::int32_t, int> rows_;
 };
