@@ -12,6 +12,12 @@
 // flags are MessageBox style bits; the box is task-modal unless the caller
 // asked for system-modal (MB_SYSTEMMODAL). owner nullptr: no owner.
 int messageBox(const Text& text, int flags, const Text& caption = "信息：", HWND owner = nullptr);
+// A string literal would otherwise convert to bool (a standard conversion
+// beats Text's constructor) and show "真".
+inline int messageBox(const char* text, int flags, const Text& caption = "信息：",
+                      HWND owner = nullptr) {
+    return messageBox(Text(text), flags, caption, owner);
+}
 int messageBox(int value, int flags, const Text& caption = "信息：", HWND owner = nullptr);
 int messageBox(bool value, int flags, const Text& caption = "信息：", HWND owner = nullptr);
 int messageBox(DateTime value, int flags, const Text& caption = "信息：", HWND owner = nullptr);
