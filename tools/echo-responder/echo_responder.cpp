@@ -114,15 +114,15 @@ bool parseRule(const std::string& arg, std::map<uint32_t, Rule>& rules) {
     if (eq == std::string::npos) return false;
     in_addr addr{};
     if (inet_pton(AF_INET, arg.substr(0, eq).c_str(), &addr) != 1) return false;
-    std::string spec = arg.substr(eq + 1);
+    std::string behaviour = arg.substr(eq + 1);
     Rule rule;
-    if (spec.rfind("unreach", 0) == 0) {
-        size_t slash = spec.find('/');
-        rule.unreachCode = slash == std::string::npos ? 1 : std::atoi(spec.c_str() + slash + 1);
+    if (behaviour.rfind("unreach", 0) == 0) {
+        size_t slash = behaviour.find('/');
+        rule.unreachCode = slash == std::string::npos ? 1 : std::atoi(behaviour.c_str() + slash + 1);
     } else {
-        rule.delayMs = std::atoi(spec.c_str());
-        size_t slash = spec.find('/');
-        if (slash != std::string::npos) rule.lossPercent = std::atoi(spec.c_str() + slash + 1);
+        rule.delayMs = std::atoi(behaviour.c_str());
+        size_t slash = behaviour.find('/');
+        if (slash != std::string::npos) rule.lossPercent = std::atoi(behaviour.c_str() + slash + 1);
     }
     rules[addr.s_addr] = rule;
     return true;
