@@ -20,6 +20,7 @@
 #include "store/statements.h"
 #include "tests/e2e/helper/driver.h"
 #include "tests/e2e/run_folder.h"
+#include "tests/hosts/int_query.h"
 
 namespace {
 
@@ -107,21 +108,8 @@ protected:
         ASSERT_TRUE(e2e::chooseMenuItem(index));
     }
 
-    std::vector<int> column(const std::string& sql) {
-        std::vector<int> values;
-        SqliteDataset rows;
-        if (!rows.open(sql.c_str(), read_) || !rows.requery()) return values;
-        while (rows.moveNext()) {
-            int v = 0;
-            rows.read(1, v);
-            values.push_back(v);
-        }
-        return values;
-    }
-    int scalar(const std::string& sql) {
-        auto v = column(sql);
-        return v.empty() ? -1 : v[0];
-    }
+    std::vector<int> column(const std::string& sql) { return integerColumn(sql, read_); }
+    int scalar(const std::string& sql) { return integerScalar(sql, read_); }
     int logRows(int id) { return scalar("select count(*) from record where list_id = " + std::to_string(id)); }
 
     RunFolder folder_;

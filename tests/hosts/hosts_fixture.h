@@ -26,18 +26,13 @@
 #include "store/sqlite_dataset.h"
 #include "store/sqlite_db.h"
 #include "tests/e2e/helper/driver.h"
+#include "tests/hosts/int_query.h"
+#include "tests/ui/ui_test_support.h"
 #include "ui/actions.h"
 #include "ui/host_actions_install.h"
 #include "ui/host_dialog.h"
 #include "ui/main_window.h"
 
-inline void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 // Pumps messages until done() or the time is up; done()'s last result.
 inline bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
@@ -129,21 +124,8 @@ protected:
     ::Unit dialogUnit(int u) { return unitOf(hostDialog(), u); }
 
     // One integer column of a query's rows, in result order.
-    std::vector<int> column(const char* sql) {
-        std::vector<int> values;
-        SqliteDataset rows;
-        if (!rows.open(sql, db()) || !rows.requery()) return values;
-        while (rows.moveNext()) {
-            int v = 0;
-            rows.read(1, v);
-            values.push_back(v);
-        }
-        return values;
-    }
-    int scalar(const std::string& sql) {
-        auto v = column(sql.c_str());
-        return v.empty() ? -1 : v[0];
-    }
+    std::vector<int> column(const char* sql) { return integerColumn(sql, db()); }
+    int scalar(const std::string& sql) { return integerScalar(sql, db()); }
 
     // Reports received per host since the last reset.
     int reports(int id) { return reports_.count(id) ? reports_[id] : 0; }
