@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <thread>
 #include <vector>
 
@@ -70,10 +71,22 @@ protected:
         return value;
     }
     // The next message of host id (others are skipped), or hostId 0 after 5 s.
+    // The next message of one host, in order. Messages of other hosts that
+    // arrive meanwhile are kept for their own next() (two tasks started
+    // together report in either order).
     TaskStatusMessage next(int id) {
+        for (auto it = held_.begin(); it != held_.end(); ++it) {
+            if (it->hostId == id) {
+                TaskStatusMessage m = *it;
+                held_.erase(it);
+                return m;
+            }
+        }
         TaskStatusMessage m;
-        while (receiver_.take(m, 5000))
+        while (receiver_.take(m, 5000)) {
             if (m.hostId == id) return m;
+            held_.push_back(m);
+        }
         return TaskStatusMessage{};
     }
 
@@ -82,6 +95,7 @@ protected:
     LockHandle lock_ = 0;
     TestReceiver receiver_;
     std::vector<int> started_;
+    std::deque<TaskStatusMessage> held_;
 };
 
 TEST_F(TaskNetns, LoopbackHostReportsReachable) {
