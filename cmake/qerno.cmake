@@ -5,10 +5,10 @@
 set(QERNO_COMMON_FLAGS -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=GBK)
 
 if(QERNO_WIN32)
-  # One thread per monitored host: Wine reserves at least 1 MB of stack per
-  # thread whatever the program asks, so 2,000 hosts need more than the 2 GB
-  # a plain 32-bit process gets. Large-address-aware gets 4 GB on 64-bit
-  # Windows and under Wine.
+  # One thread per monitored host: Wine takes 2 MB of address space per
+  # thread whatever the program asks (runtime/thread.h), so even 1,000 hosts
+  # need more than the 2 GB a plain 32-bit process gets. Large-address-aware
+  # gets 4 GB on 64-bit Windows and under Wine.
   add_link_options(-Wl,--large-address-aware)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE
                           _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)

@@ -16,7 +16,13 @@ using ThreadRoutine = int (*)(std::uintptr_t argument);
 // Starts routine(argument) in a new thread. The Windows thread reserves a
 // 256 KB stack, not the 1 MB default: the process is 32-bit and runs one
 // thread per watched host, and a few hundred default reservations would use
-// up its 2 GB of address space. With `handle` given, the new thread's handle
+// up its 2 GB of address space. Under Wine every thread costs 2 MB of address
+// space whatever it asks (a stack of at least 1 MB and 1 MB for its Unix
+// side), so a large-address-aware process holds about 1,900 threads; the
+// Windows start is refused while less than 64 MB of contiguous address space
+// is free, so that running out shows here, where the caller handles it, and
+// not as a failed allocation in whatever code needs memory next (Wine's ICMP
+// echo, for one, writes through it). With `handle` given, the new thread's handle
 // is stored there (0 when the start failed) and belongs to the caller;
 // without it the handle is closed at once. True when the thread was created.
 bool startThread(ThreadRoutine routine, std::uintptr_t argument = 0, ThreadHandle* handle = nullptr);

@@ -9,6 +9,20 @@ namespace {
 // Reserved (not committed) stack of every started thread; see thread.h.
 constexpr SIZE_T kStackReservation = 256 * 1024;
 
+// Contiguous address space that must stay free for everything but stacks
+// (heaps, the database, the window layer, Wine's own per-call buffers) when
+// a thread is started; see thread.h.
+constexpr SIZE_T kAddressHeadroom = 64 * 1024 * 1024;
+
+// A reservation is only address space; taking and giving it back costs two
+// calls and no memory.
+bool headroomLeft() {
+    void* probe = VirtualAlloc(nullptr, kAddressHeadroom, MEM_RESERVE, PAGE_NOACCESS);
+    if (!probe) return false;
+    VirtualFree(probe, 0, MEM_RELEASE);
+    return true;
+}
+
 struct StartRecord {
     ThreadRoutine routine;
     std::uintptr_t argument;
@@ -26,6 +40,10 @@ DWORD WINAPI threadEntry(LPVOID param) {
 bool startThread(ThreadRoutine routine, std::uintptr_t argument, ThreadHandle* handle) {
     if (handle) *handle = 0;
     if (!routine) return false;
+    if (!headroomLeft()) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
     auto* start = new (std::nothrow) StartRecord{routine, argument};
     if (!start) return false;
     DWORD id = 0;

@@ -3,7 +3,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <future>
+#include <vector>
 
 #include "runtime/thread.h"
 
@@ -114,6 +116,51 @@ TEST(Thread, ReservesA256KbStack) {
     // Wine never reserves less than 1 MB for a thread stack.
     EXPECT_EQ(reserved, underWine() ? 1024u * 1024u : 256u * 1024u);
     EXPECT_LT(reserved, imageStackReserve());  // the image's default was not used
+}
+
+HANDLE g_release = nullptr;
+int waitForRelease(std::uintptr_t) { return WaitForSingleObject(g_release, INFINITE) == WAIT_OBJECT_0 ? 0 : 1; }
+
+// Threads are started until the start is refused; what is left must still
+// serve ordinary allocations, and every started thread must end normally.
+TEST(Thread, RefusesToStartOnceAddressSpaceRunsLow) {
+    constexpr int kCap = 8000;  // 64-bit Windows has room for this many 256 KB stacks
+    g_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(g_release, nullptr);
+    std::vector<ThreadHandle> threads;
+    bool refused = false;
+    while (!refused && static_cast<int>(threads.size()) < kCap) {
+        ThreadHandle h = 0;
+        refused = !startThread(waitForRelease, 0, &h);
+        if (!refused) threads.push_back(h);
+        EXPECT_EQ(refused, h == 0);
+    }
+    const DWORD error = GetLastError();
+    // Taken while the threads still hold their stacks.
+    void* block = refused ? std::malloc(16 * 1024 * 1024) : nullptr;
+    void* region = refused ? VirtualAlloc(nullptr, 32 * 1024 * 1024, MEM_RESERVE, PAGE_NOACCESS) : nullptr;
+    SetEvent(g_release);
+    int ended = 0;
+    for (ThreadHandle h : threads) {
+        ended += waitThread(h, 60000);
+        closeThreadHandle(h);
+    }
+    CloseHandle(g_release);
+    EXPECT_EQ(ended, static_cast<int>(threads.size()));
+    if (!refused) GTEST_SKIP() << kCap << " threads fit in this address space";
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_GT(threads.size(), 1000u);  // under Wine about 1,900
+    EXPECT_NE(block, nullptr);
+    EXPECT_NE(region, nullptr);
+    std::free(block);
+    if (region) VirtualFree(region, 0, MEM_RELEASE);
+    // With the threads gone, starting works again.
+    ThreadHandle h = 0;
+    g_release = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    ASSERT_TRUE(startThread(waitForRelease, 0, &h));
+    EXPECT_TRUE(waitThread(h, 10000));
+    closeThreadHandle(h);
+    CloseHandle(g_release);
 }
 #endif
 
