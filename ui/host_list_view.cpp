@@ -19,14 +19,22 @@ int HostListView::findRow(std::int32_t id) {
 }
 
 void HostListView::setCellText(int row, int column, const Text& text) {
-    setItemText(hostList(), row, column, text);
+    const Unit list = hostList();
+    if (itemText(list, row, column) != text) setItemText(list, row, column, text);
 }
 
 void HostListView::setCellColors(int row, int column, std::int32_t textColor, std::int32_t backColor) {
-    setCellColours(mainWindow().handle(), windowHandle(hostList()), row, column,
-                   static_cast<COLORREF>(textColor), static_cast<COLORREF>(backColor));
+    const HWND list = windowHandle(hostList());
+    COLORREF text = 0, back = 0;
+    CellColourStore* cells = cellColoursOf(list);
+    if (cells && cells->find(row, column, text, back) && text == static_cast<COLORREF>(textColor) &&
+        back == static_cast<COLORREF>(backColor))
+        return;
+    setCellColours(mainWindow().handle(), list, row, column, static_cast<COLORREF>(textColor),
+                   static_cast<COLORREF>(backColor));
 }
 
 void HostListView::setCellImage(int row, int column, int image) {
-    setItemImage(hostList(), row, column, image);
+    const Unit list = hostList();
+    if (itemImage(list, row, column) != image) setItemImage(list, row, column, image);
 }

@@ -13,6 +13,12 @@
 // the rest of the message. The row last found for a host is remembered and
 // checked against the row's item data before use (host ids are unique), so
 // rows that moved after a delete are found again by the full search.
+//
+// A cell is only touched when its text, image or colours change: every
+// change costs the list a repaint request (a new colour repaints the whole
+// list), and from one second to the next most cells stay as they were.
+// The comparison is with what the cell shows now, so a row that moved, or
+// a cell another caller changed, is still set right.
 class HostListView : public HostList {
 public:
     int findRow(std::int32_t itemData) override;

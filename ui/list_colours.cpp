@@ -23,21 +23,24 @@ public:
         : document_(std::move(document)), root_(std::move(root)) {}
 
     void set(int row, int column, COLORREF text, COLORREF back) override {
-        const Text tag = cellTag(row, column);
-        ComObject cell = firstNamed(tag);
-        if (isEmptyObject(cell)) cell = callObjectMethod(document_, "createElement", {tag});
-        callMethod(cell, "setAttribute", {"Row", row});
-        callMethod(cell, "setAttribute", {"Column", column});
-        callMethod(cell, "setAttribute", {"clrText", static_cast<int>(text)});
-        callMethod(cell, "setAttribute", {"clrTextBk", static_cast<int>(back)});
-        callMethod(root_, "appendChild", {cell});  // an existing cell moves to the end
+        const ComObject* cell = element(row, column);
+        if (!cell) {
+            ComObject made = callObjectMethod(document_, "createElement", {cellTag(row, column)});
+            if (isEmptyObject(made)) return;
+            cell = &elements_.emplace(std::make_pair(row, column), std::move(made)).first->second;
+        }
+        callMethod(*cell, "setAttribute", {"Row", row});
+        callMethod(*cell, "setAttribute", {"Column", column});
+        callMethod(*cell, "setAttribute", {"clrText", static_cast<int>(text)});
+        callMethod(*cell, "setAttribute", {"clrTextBk", static_cast<int>(back)});
+        callMethod(root_, "appendChild", {*cell});  // an existing cell moves to the end
     }
 
     bool find(int row, int column, COLORREF& text, COLORREF& back) override {
-        ComObject cell = firstNamed(cellTag(row, column));
-        if (isEmptyObject(cell)) return false;
-        text = static_cast<COLORREF>(static_cast<long long>(callNumberMethod(cell, "getAttribute", {"clrText"})));
-        back = static_cast<COLORREF>(static_cast<long long>(callNumberMethod(cell, "getAttribute", {"clrTextBk"})));
+        const ComObject* cell = element(row, column);
+        if (!cell) return false;
+        text = static_cast<COLORREF>(static_cast<long long>(callNumberMethod(*cell, "getAttribute", {"clrText"})));
+        back = static_cast<COLORREF>(static_cast<long long>(callNumberMethod(*cell, "getAttribute", {"clrTextBk"})));
         return true;
     }
 
@@ -47,13 +50,23 @@ public:
     }
 
 private:
-    ComObject firstNamed(const Text& tag) {
-        ComObject list = callObjectMethod(document_, "getElementsByTagName", {tag});
-        return callObjectMethod(list, "item", {0});
+    // The cell's element: the first of its tag name in the document, found
+    // by a search once and remembered. The search walks every element, and
+    // custom drawing looks up every cell it paints; the document only ever
+    // gains elements, so a remembered one stays the first of its name.
+    const ComObject* element(int row, int column) {
+        const std::pair<int, int> key{row, column};
+        auto known = elements_.find(key);
+        if (known != elements_.end()) return &known->second;
+        ComObject list = callObjectMethod(document_, "getElementsByTagName", {cellTag(row, column)});
+        ComObject found = callObjectMethod(list, "item", {0});
+        if (isEmptyObject(found)) return nullptr;
+        return &elements_.emplace(key, std::move(found)).first->second;
     }
 
     ComObject document_;
     ComObject root_;
+    std::map<std::pair<int, int>, ComObject> elements_;
 };
 
 class MemoryColourStore : public CellColourStore {
@@ -96,7 +109,21 @@ LRESULT CALLBACK rowHeightProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-WNDPROC oldProcOf(HWND parent) { return reinterpret_cast<WNDPROC>(GetPropW(parent, kOldProcProperty)); }
+// The "oldWndProc" property is the record of the previous procedure; this
+// copy of it is what messages read, because under Wine every property read
+// is a round trip to the server, and the parent gets one message per list
+// notification and one per painted cell.
+struct CustomDrawParent {
+    HWND parent;
+    WNDPROC previous;
+};
+std::vector<CustomDrawParent> g_customDrawParents;  // appended, never removed
+
+WNDPROC oldProcOf(HWND parent) {
+    for (const CustomDrawParent& e : g_customDrawParents)
+        if (e.parent == parent) return e.previous;
+    return reinterpret_cast<WNDPROC>(GetPropW(parent, kOldProcProperty));
+}
 
 LRESULT callOld(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     WNDPROC old = oldProcOf(hwnd);
@@ -174,9 +201,10 @@ void setRowHeight(HWND parent, HWND listView, int height) {
 }
 
 void setCellColours(HWND parent, HWND listView, int row, int column, COLORREF text, COLORREF back) {
-    if (!GetPropW(parent, kOldProcProperty)) {
+    if (!oldProcOf(parent)) {
         auto previous = SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(customDrawProc));
         SetPropW(parent, kOldProcProperty, reinterpret_cast<HANDLE>(previous));
+        g_customDrawParents.push_back({parent, reinterpret_cast<WNDPROC>(previous)});
     }
     CellColourStore* store = storeOf(listView);
     if (!store) {

@@ -56,6 +56,15 @@ int itemData(Unit list, int item) {
     return static_cast<int>(cell.lParam);
 }
 
+int itemImage(Unit list, int item, int column) {
+    LVITEMW cell{};
+    cell.mask = LVIF_IMAGE;
+    cell.iItem = item;
+    cell.iSubItem = column;
+    if (!send(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&cell))) return -1;
+    return cell.iImage;
+}
+
 int findItemByData(Unit list, int start, int data) {
     LVFINDINFOW find{};
     find.flags = LVFI_PARAM;

@@ -24,6 +24,9 @@ void setItemImage(Unit list, int item, int column = 0, int image = -1);
 
 int itemData(Unit list, int item);  // 0 for an item that does not exist
 
+// The cell's image index; -1 for none or an item that does not exist.
+int itemImage(Unit list, int item, int column = 0);
+
 // The first item at or after start whose item data equals data, without
 // wrapping (a start below 0 counts as 0); -1 when none.
 int findItemByData(Unit list, int start, int data);

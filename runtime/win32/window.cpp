@@ -237,7 +237,7 @@ HWND Window::createControl(const ControlTemplate& c, int unit) {
                                 programInstance(), nullptr);
     if (!hwnd) return nullptr;
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    SetWindowSubclass(hwnd, &Window::controlProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    hookControl(hwnd);
     switch (c.kind) {
     case ControlKind::CheckBox: SendMessageW(hwnd, BM_SETCHECK, c.value ? BST_CHECKED : BST_UNCHECKED, 0); break;
     case ControlKind::ColourPicker: SendMessageW(hwnd, kColourPickerSet, c.value, 0); break;
@@ -393,12 +393,35 @@ void Window::onNcDestroy() {
     if (wasLoaded && list.empty() && !programEnding()) PostQuitMessage(0);
 }
 
-LRESULT CALLBACK Window::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                     DWORD_PTR self) {
-    return reinterpret_cast<Window*>(self)->onControlMessage(hwnd, msg, wp, lp);
+// Every control's procedure is replaced by controlProc; the owning window
+// and the class's own procedure are kept in the control's user data.
+// (comctl32's SetWindowSubclass keeps them in a window property instead, and
+// under Wine each property read is a round trip to the server, a dozen or
+// more per host-list update.)
+struct Window::ControlHook {
+    Window* owner;
+    WNDPROC previous;
+};
+
+void Window::hookControl(HWND control) {
+    auto* hook = new ControlHook{this, nullptr};
+    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(hook));
+    hook->previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::controlProc)));
 }
 
-LRESULT Window::onControlMessage(HWND control, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK Window::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* hook = reinterpret_cast<ControlHook*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!hook) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg != WM_NCDESTROY) return hook->owner->onControlMessage(hwnd, msg, wp, lp, hook->previous);
+    // The control's last message: its class cleans up, then the hook goes.
+    const LRESULT result = CallWindowProcW(hook->previous, hwnd, msg, wp, lp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    delete hook;
+    return result;
+}
+
+LRESULT Window::onControlMessage(HWND control, UINT msg, WPARAM wp, LPARAM lp, WNDPROC classProc) {
     int unit = GetDlgCtrlID(control);
     const ControlTemplate* c = this->control(unit);
     int mouseEvent = 1;  // none
@@ -425,9 +448,8 @@ LRESULT Window::onControlMessage(HWND control, UINT msg, WPARAM wp, LPARAM lp) {
             if (bitmap) DeleteObject(bitmap);
         }
         break;
-    case WM_NCDESTROY: RemoveWindowSubclass(control, &Window::controlProc, 1); break;
     }
-    LRESULT result = DefSubclassProc(control, msg, wp, lp);
+    LRESULT result = CallWindowProcW(classProc, control, msg, wp, lp);
     if (mouseEvent != 1 && c)
         raise(unit, mouseEvent, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
     return result;

@@ -98,10 +98,11 @@ public:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 private:
-    static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                       DWORD_PTR self);
+    struct ControlHook;
+    void hookControl(HWND control);
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT onControlMessage(HWND control, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT onControlMessage(HWND control, UINT msg, WPARAM wp, LPARAM lp, WNDPROC classProc);
     LRESULT onCommand(WPARAM wp, LPARAM lp);
     LRESULT onNotify(const NMHDR* header);
     LRESULT onClose();
