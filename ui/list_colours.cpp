@@ -89,11 +89,19 @@ private:
 
 // ---- tables -------------------------------------------------------------
 
-struct RowHeightEntry {
+// A parent whose window procedure was replaced, and the procedure it had.
+struct ParentProc {
     HWND parent;
     WNDPROC previous;
 };
-std::vector<RowHeightEntry> g_rowHeightParents;  // appended, never removed
+
+const ParentProc* entryOf(const std::vector<ParentProc>& table, HWND parent) {
+    for (const ParentProc& e : table)
+        if (e.parent == parent) return &e;
+    return nullptr;
+}
+
+std::vector<ParentProc> g_rowHeightParents;  // appended, never removed
 int g_rowHeight = 0;
 
 struct ColourEntry {
@@ -104,8 +112,8 @@ std::vector<ColourEntry> g_colourLists;  // appended, never removed
 
 LRESULT CALLBACK rowHeightProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_MEASUREITEM) reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = g_rowHeight;
-    for (const RowHeightEntry& e : g_rowHeightParents)
-        if (e.parent == hwnd) return CallWindowProcW(e.previous, hwnd, msg, wp, lp);
+    if (const ParentProc* e = entryOf(g_rowHeightParents, hwnd))
+        return CallWindowProcW(e->previous, hwnd, msg, wp, lp);
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
@@ -113,15 +121,10 @@ LRESULT CALLBACK rowHeightProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // copy of it is what messages read, because under Wine every property read
 // is a round trip to the server, and the parent gets one message per list
 // notification and one per painted cell.
-struct CustomDrawParent {
-    HWND parent;
-    WNDPROC previous;
-};
-std::vector<CustomDrawParent> g_customDrawParents;  // appended, never removed
+std::vector<ParentProc> g_customDrawParents;  // appended, never removed
 
 WNDPROC oldProcOf(HWND parent) {
-    for (const CustomDrawParent& e : g_customDrawParents)
-        if (e.parent == parent) return e.previous;
+    if (const ParentProc* e = entryOf(g_customDrawParents, parent)) return e->previous;
     return reinterpret_cast<WNDPROC>(GetPropW(parent, kOldProcProperty));
 }
 
@@ -181,9 +184,7 @@ std::unique_ptr<CellColourStore> createMemoryColourStore() {
 }
 
 void setRowHeight(HWND parent, HWND listView, int height) {
-    bool known = false;
-    for (const RowHeightEntry& e : g_rowHeightParents) known = known || e.parent == parent;
-    if (!known) {
+    if (!entryOf(g_rowHeightParents, parent)) {
         auto previous = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rowHeightProc)));
         g_rowHeightParents.push_back({parent, previous});

@@ -47,13 +47,17 @@ double msSince(const LARGE_INTEGER& from) {
     return (now.QuadPart - from.QuadPart) * 1000.0 / g_frequency.QuadPart;
 }
 
+// A FILETIME (a time or a duration in 100 ns units) in milliseconds.
+double fileTimeMs(FILETIME f) {
+    return ((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000.0;
+}
+
 // Milliseconds since the process was created (the kernel's creation time).
 double msSinceProcessCreation() {
     FILETIME created, exited, kernel, user, now;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
     GetSystemTimeAsFileTime(&now);
-    auto ticks = [](FILETIME f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
-    return (ticks(now) - ticks(created)) / 10000.0;
+    return fileTimeMs(now) - fileTimeMs(created);
 }
 
 void note(const char* line) {
@@ -86,8 +90,7 @@ void makeDatabase() {
 double uiThreadCpuMs() {
     FILETIME created, exited, kernel, user;
     GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-    auto ms = [](FILETIME f) { return ((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000.0; };
-    return ms(kernel) + ms(user);
+    return fileTimeMs(kernel) + fileTimeMs(user);
 }
 
 // The measured window starts after the tasks' ramp-up, counted from the end
@@ -100,7 +103,7 @@ bool g_measuring = false, g_reported = false;
 double g_cpuAtStart = 0;
 long long g_handledAtStart = 0;
 // Queue lag of each handled message: now minus the time it was posted.
-long long g_lagSum = 0, g_lagMax = 0, g_lagLastSecondMax = 0, g_lagCount = 0;
+long long g_lagSum = 0, g_lagMax = 0, g_lagLastSecondMax = 0;
 LARGE_INTEGER g_secondFrom;
 std::string g_lagBySecond;
 
@@ -116,7 +119,7 @@ void report() {
                   "%d; UI thread CPU %.0f ms/s; wall time in the handler %.0f ms/s (%.3f ms per message)\n",
                   g_changing ? "every cell changing," : "loopback as it answers,", handled, seconds,
                   handled / seconds, g_hosts, liveStopTokens(),
-                  g_lagCount ? static_cast<double>(g_lagSum) / g_lagCount : 0.0, g_lagMax, g_lagBySecond.c_str(),
+                  handled ? static_cast<double>(g_lagSum) / handled : 0.0, g_lagMax, g_lagBySecond.c_str(),
                   g_ticks, (uiThreadCpuMs() - g_cpuAtStart) / seconds, g_handlingMs / seconds,
                   handled ? g_handlingMs / handled : 0.0);
     note(line);
@@ -162,11 +165,10 @@ int statusReport(int wParam, int lParam) {
         g_measuring = true;
         g_measureFrom = g_secondFrom = from;
         g_cpuAtStart = uiThreadCpuMs();
-        g_handledAtStart = g_handled;
+        g_handledAtStart = g_handled - 1;  // this message is the window's first
     }
     g_handlingMs += ms;
     g_lagSum += lag;
-    ++g_lagCount;
     g_lagMax = std::max(g_lagMax, lag);
     g_lagLastSecondMax = std::max(g_lagLastSecondMax, lag);
     if (msSince(g_secondFrom) >= 1000) {
