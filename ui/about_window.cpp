@@ -24,11 +24,12 @@ const ControlTemplate kControls[] = {
      .top = 209, .width = 80, .height = 32, .text = "确认", .visible = true},
 };
 
+// Fields left out keep their defaults (window_template.h): no minimise or
+// maximise box, not in the task bar, shown when loaded, no menus.
 const WindowTemplate kAboutWindow = {
-    .title = "关于", .width = 380, .height = 280, .minimizeBox = false, .maximizeBox = false,
-    .taskbar = false, .escapeCloses = true, .visible = true, .tabHeaderHeight = 0,
+    .title = "关于", .width = 380, .height = 280, .escapeCloses = true,
+    .defaultButton = AboutWin::按钮_确认,
     .controls = kControls, .controlCount = static_cast<int>(std::size(kControls)),
-    .menus = nullptr, .menuCount = 0,
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The about window "关于": banner, four labels (texts set when it opens, the
-// last one a link) and the close button. Modeless, owned by the main window,
-// closed by Esc. The user-interface thread only.
+// last one a link) and the close button, which Enter presses. Modeless,
+// owned by the main window, closed by Esc. The user-interface thread only.
 #pragma once
 
 #include "runtime/win32/window.h"

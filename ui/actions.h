@@ -2,6 +2,7 @@
 // empty and then does nothing; the module that owns the operation fills it
 // once at start (start-up sequence, host management, log view, tray icon,
 // about texts and web links). The windows route their events here.
+// The slots belong to a UiState (ui/ui_state.h).
 //
 // Threads: the user-interface thread only (slots are read when events run).
 #pragma once
@@ -14,6 +15,7 @@ struct UiActions {
     std::function<void()> startUp;                        // created
     std::function<std::optional<int>()> mainCloseQuery;   // user asks to close; 0 keeps it
     std::function<void()> mainDestroying;                 // about to be destroyed
+    std::function<void()> sessionEnding;                  // Windows ends the session (WM_ENDSESSION)
     std::function<int(int wParam, int lParam)> statusReport;  // 标签_消息接收 got 0x8075
     // Host list and host menu "菜单".
     std::function<void()> addHost;     // "添加"
@@ -34,4 +36,5 @@ struct UiActions {
     std::function<void()> followLink;      // 标签_网址: left button pressed
 };
 
+// The current UiState's slots.
 UiActions& uiActions();

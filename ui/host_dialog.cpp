@@ -57,11 +57,11 @@ const ControlTemplate kControls[] = {
      .width = 80, .height = 32, .text = "确 定", .visible = true},
 };
 
+// Untitled until opened (host_actions.cpp titles it); fields left out keep
+// their defaults (window_template.h), as in the about window.
 const WindowTemplate kHostDialog = {
-    .title = nullptr, .width = 400, .height = 320, .minimizeBox = false, .maximizeBox = false,
-    .taskbar = false, .escapeCloses = true, .visible = true, .tabHeaderHeight = 0,
+    .width = 400, .height = 320, .escapeCloses = true, .defaultButton = 按钮1,
     .controls = kControls, .controlCount = static_cast<int>(std::size(kControls)),
-    .menus = nullptr, .menuCount = 0,
 };
 
 }  // namespace

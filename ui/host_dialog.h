@@ -1,5 +1,6 @@
 // The host dialog (add or edit one host): modeless, owned by the main
-// window, closed by Esc; its title is set when it is opened. The
+// window, closed by Esc, saved by Enter (按钮1 is its default button); its
+// title is set when it is opened. The
 // user-interface thread only.
 #pragma once
 

@@ -1,31 +1,30 @@
 #include "ui/integer_edit.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <climits>
 #include <cstdlib>
 
 #include "runtime/codepage.h"
 #include "runtime/convert.h"
+#include "runtime/win32/subclass.h"
 
 namespace {
 
-LRESULT CALLBACK integerEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-    switch (msg) {
+LRESULT integerEditProc(const SubclassCall& call, void*) {
+    switch (call.msg) {
     case WM_CHAR:
-        if (!integerEditAccepts(static_cast<unsigned>(wp))) return 0;
+        if (!integerEditAccepts(static_cast<unsigned>(call.wp))) return 0;
         break;
     case WM_KILLFOCUS: {
-        int n = GetWindowTextLengthW(hwnd);
+        int n = GetWindowTextLengthW(call.hwnd);
         std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-        GetWindowTextW(hwnd, text.data(), n + 1);
-        SetWindowTextW(hwnd, toWide(normaliseIntegerText(fromWide(text.c_str()))).c_str());
+        GetWindowTextW(call.hwnd, text.data(), n + 1);
+        SetWindowTextW(call.hwnd, toWide(normaliseIntegerText(fromWide(text.c_str()))).c_str());
         break;
     }
-    case WM_NCDESTROY: RemoveWindowSubclass(hwnd, integerEditProc, 1); break;
     }
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    return call.next();
 }
 
 }  // namespace
@@ -41,5 +40,5 @@ Text normaliseIntegerText(const Text& typed) {
 }
 
 void attachIntegerEdit(void* edit) {
-    SetWindowSubclass(static_cast<HWND>(edit), integerEditProc, 1, 0);
+    addSubclass<integerEditProc>(static_cast<HWND>(edit), nullptr);
 }

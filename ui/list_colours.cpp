@@ -4,10 +4,11 @@
 
 #include <map>
 #include <utility>
-#include <vector>
 
 #include "runtime/convert.h"
 #include "runtime/win32/automation.h"
+#include "runtime/win32/subclass.h"
+#include "ui/ui_state.h"
 
 namespace {
 
@@ -87,84 +88,6 @@ private:
     std::map<std::pair<int, int>, std::pair<COLORREF, COLORREF>> cells_;
 };
 
-// ---- tables -------------------------------------------------------------
-
-// A parent whose window procedure was replaced, and the procedure it had.
-struct ParentProc {
-    HWND parent;
-    WNDPROC previous;
-};
-
-const ParentProc* entryOf(const std::vector<ParentProc>& table, HWND parent) {
-    for (const ParentProc& e : table)
-        if (e.parent == parent) return &e;
-    return nullptr;
-}
-
-std::vector<ParentProc> g_rowHeightParents;  // appended, never removed
-int g_rowHeight = 0;
-
-struct ColourEntry {
-    HWND listView;
-    std::unique_ptr<CellColourStore> store;
-};
-std::vector<ColourEntry> g_colourLists;  // appended, never removed
-
-LRESULT CALLBACK rowHeightProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_MEASUREITEM) reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = g_rowHeight;
-    if (const ParentProc* e = entryOf(g_rowHeightParents, hwnd))
-        return CallWindowProcW(e->previous, hwnd, msg, wp, lp);
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-// The "oldWndProc" property is the record of the previous procedure; this
-// copy of it is what messages read, because under Wine every property read
-// is a round trip to the server, and the parent gets one message per list
-// notification and one per painted cell.
-std::vector<ParentProc> g_customDrawParents;  // appended, never removed
-
-WNDPROC oldProcOf(HWND parent) {
-    if (const ParentProc* e = entryOf(g_customDrawParents, parent)) return e->previous;
-    return reinterpret_cast<WNDPROC>(GetPropW(parent, kOldProcProperty));
-}
-
-LRESULT callOld(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    WNDPROC old = oldProcOf(hwnd);
-    return old ? CallWindowProcW(old, hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-LRESULT CALLBACK customDrawProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg != WM_NOTIFY) return callOld(hwnd, msg, wp, lp);
-    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lp);
-    if (draw->nmcd.hdr.code != NM_CUSTOMDRAW) return callOld(hwnd, msg, wp, lp);
-    for (ColourEntry& e : g_colourLists) {
-        if (e.listView != draw->nmcd.hdr.hwndFrom) continue;
-        switch (draw->nmcd.dwDrawStage) {
-        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-        case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
-        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-            COLORREF text = 0, back = 0;
-            if (e.store->find(static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem, text, back)) {
-                draw->clrText = text;
-                draw->clrTextBk = back;
-                return callOld(hwnd, msg, wp, lp);
-            }
-            draw->clrText = ListView_GetTextColor(e.listView);
-            draw->clrTextBk = ListView_GetBkColor(e.listView);
-            break;
-        }
-        default: break;
-        }
-    }
-    return callOld(hwnd, msg, wp, lp);
-}
-
-CellColourStore* storeOf(HWND listView) {
-    for (ColourEntry& e : g_colourLists)
-        if (e.listView == listView) return e.store.get();
-    return nullptr;
-}
-
 }  // namespace
 
 std::unique_ptr<CellColourStore> createXmlColourStore(HWND parent, HWND listView) {
@@ -183,13 +106,56 @@ std::unique_ptr<CellColourStore> createMemoryColourStore() {
     return std::make_unique<MemoryColourStore>();
 }
 
-void setRowHeight(HWND parent, HWND listView, int height) {
-    if (!entryOf(g_rowHeightParents, parent)) {
-        auto previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rowHeightProc)));
-        g_rowHeightParents.push_back({parent, previous});
+ListColours::~ListColours() {
+    for (HWND parent : rowHeightParents_) removeSubclass<rowHeightProc>(parent);
+    for (HWND parent : customDrawParents_)
+        if (removeSubclass<customDrawProc>(parent)) RemovePropW(parent, kOldProcProperty);
+}
+
+LRESULT ListColours::rowHeightProc(const SubclassCall& call, void* self) {
+    if (call.msg == WM_MEASUREITEM)
+        reinterpret_cast<MEASUREITEMSTRUCT*>(call.lp)->itemHeight = static_cast<ListColours*>(self)->rowHeight_;
+    return call.next();
+}
+
+LRESULT ListColours::customDrawProc(const SubclassCall& call, void* self) {
+    return static_cast<ListColours*>(self)->customDraw(call);
+}
+
+// The "oldWndProc" property records the previous procedure, but messages
+// take it from the subclass chain in memory: under Wine every property read
+// is a round trip to the server, and the parent gets one message per list
+// notification and one per painted cell.
+LRESULT ListColours::customDraw(const SubclassCall& call) {
+    if (call.msg != WM_NOTIFY) return call.next();
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(call.lp);
+    if (draw->nmcd.hdr.code != NM_CUSTOMDRAW) return call.next();
+    for (ColourEntry& e : colourLists_) {
+        if (e.listView != draw->nmcd.hdr.hwndFrom) continue;
+        switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            COLORREF text = 0, back = 0;
+            if (e.store->find(static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem, text, back)) {
+                draw->clrText = text;
+                draw->clrTextBk = back;
+                return call.next();
+            }
+            draw->clrText = ListView_GetTextColor(e.listView);
+            draw->clrTextBk = ListView_GetBkColor(e.listView);
+            break;
+        }
+        default: break;
+        }
     }
-    g_rowHeight = height;
+    return call.next();
+}
+
+void ListColours::setRowHeight(HWND parent, HWND listView, int height) {
+    if (!hasSubclass<rowHeightProc>(parent) && addSubclass<rowHeightProc>(parent, this))
+        rowHeightParents_.push_back(parent);
+    rowHeight_ = height;
     // An owner-drawn-fixed list asks its parent for the item height when its
     // position changes; it keeps the answer after the style is put back.
     const LONG_PTR style = GetWindowLongPtrW(listView, GWL_STYLE);
@@ -201,21 +167,39 @@ void setRowHeight(HWND parent, HWND listView, int height) {
     SendMessageW(listView, LVM_UPDATE, 0, 0);
 }
 
-void setCellColours(HWND parent, HWND listView, int row, int column, COLORREF text, COLORREF back) {
-    if (!oldProcOf(parent)) {
-        auto previous = SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(customDrawProc));
-        SetPropW(parent, kOldProcProperty, reinterpret_cast<HANDLE>(previous));
-        g_customDrawParents.push_back({parent, reinterpret_cast<WNDPROC>(previous)});
+void ListColours::setCellColours(HWND parent, HWND listView, int row, int column, COLORREF text,
+                                 COLORREF back) {
+    // The chain in memory answers for the parents this object hooked; only a
+    // parent it has not hooked costs a property read.
+    if (!hasSubclass<customDrawProc>(parent) && !GetPropW(parent, kOldProcProperty)) {
+        if (WNDPROC previous = addSubclass<customDrawProc>(parent, this)) {
+            SetPropW(parent, kOldProcProperty, reinterpret_cast<HANDLE>(previous));
+            customDrawParents_.push_back(parent);
+        }
     }
-    CellColourStore* store = storeOf(listView);
+    CellColourStore* store = coloursOf(listView);
     if (!store) {
         std::unique_ptr<CellColourStore> made = createXmlColourStore(parent, listView);
         if (!made) made = createMemoryColourStore();
         store = made.get();
-        g_colourLists.push_back({listView, std::move(made)});
+        colourLists_.push_back({listView, std::move(made)});
     }
     store->set(row, column, text, back);
     InvalidateRect(listView, nullptr, TRUE);
 }
 
-CellColourStore* cellColoursOf(HWND listView) { return storeOf(listView); }
+CellColourStore* ListColours::coloursOf(HWND listView) {
+    for (ColourEntry& e : colourLists_)
+        if (e.listView == listView) return e.store.get();
+    return nullptr;
+}
+
+void setRowHeight(HWND parent, HWND listView, int height) {
+    uiState().listColours.setRowHeight(parent, listView, height);
+}
+
+void setCellColours(HWND parent, HWND listView, int row, int column, COLORREF text, COLORREF back) {
+    uiState().listColours.setCellColours(parent, listView, row, column, text, back);
+}
+
+CellColourStore* cellColoursOf(HWND listView) { return uiState().listColours.coloursOf(listView); }

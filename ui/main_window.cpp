@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "runtime/win32/window_commands.h"
 #include "ui/status_icons.h"
 
@@ -58,11 +60,13 @@ const ControlTemplate kControls[] = {
      .top = 104, .width = 30, .height = 30, .text = "事件", .visible = false},
 };
 
+// No Esc and no default button: the main window only hides on a close
+// request, and Enter in its lists and filters means nothing.
 const WindowTemplate kMainWindow = {
     .title = "Qerno网络检测", .width = 900, .height = 600, .minimizeBox = true, .maximizeBox = true,
-    .taskbar = true, .escapeCloses = false, .visible = true, .tabHeaderHeight = 30,
+    .taskbar = true, .tabHeaderHeight = 30,
     .controls = kControls, .controlCount = static_cast<int>(std::size(kControls)),
-    .menus = kMenus, .menuCount = 3,
+    .menus = kMenus, .menuCount = static_cast<int>(std::size(kMenus)),
 };
 
 }  // namespace

@@ -20,16 +20,17 @@ Window::Handler slot(std::function<void()> UiActions::*action) {
 void routeMainWindow() {
     using namespace MainWin;
     Window& w = mainWindow();
-    w.setHandler(kWindowUnit, WindowEvent::Created, slot(&UiActions::startUp));
-    w.setHandler(kWindowUnit, WindowEvent::Resized, [](int, int) -> std::optional<int> {
+    w.setHandler(WindowEvent::Created, slot(&UiActions::startUp));
+    w.setHandler(WindowEvent::Resized, [](int, int) -> std::optional<int> {
         relayoutMainWindow();
         return std::nullopt;
     });
-    w.setHandler(kWindowUnit, WindowEvent::CloseQuery, [](int, int) -> std::optional<int> {
+    w.setHandler(WindowEvent::CloseQuery, [](int, int) -> std::optional<int> {
         if (auto& f = uiActions().mainCloseQuery) return f();
         return std::nullopt;
     });
-    w.setHandler(kWindowUnit, WindowEvent::Destroying, slot(&UiActions::mainDestroying));
+    w.setHandler(WindowEvent::Destroying, slot(&UiActions::mainDestroying));
+    w.setHandler(WindowEvent::SessionEnding, slot(&UiActions::sessionEnding));
     w.setHandler(标签_消息接收, ControlEvent::Report, [](int wp, int lp) -> std::optional<int> {
         if (auto& f = uiActions().statusReport) return f(wp, lp);
         return std::nullopt;
@@ -70,7 +71,7 @@ void routeHostDialog() {
 void routeAboutWindow() {
     using namespace AboutWin;
     Window& w = aboutWindow();
-    w.setHandler(kWindowUnit, WindowEvent::Created, slot(&UiActions::fillAboutTexts));
+    w.setHandler(WindowEvent::Created, slot(&UiActions::fillAboutTexts));
     w.setHandler(按钮_确认, ControlEvent::Clicked, [](int, int) -> std::optional<int> {
         destroyWindow(aboutWindow());
         return std::nullopt;

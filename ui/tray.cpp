@@ -6,19 +6,20 @@
 
 #include "crashguard/win32/call_stack.h"
 #include "runtime/codepage.h"
+#include "runtime/win32/subclass.h"
 #include "runtime/win32/window_commands.h"
 #include "ui/main_window.h"
+#include "ui/ui_state.h"
 
 static_assert(offsetof(NOTIFYICONDATAW, dwInfoFlags) + sizeof(DWORD) == kTrayRecordSize,
               "the shell's version-5 wide record");
 
 namespace {
 
-NOTIFYICONDATAW g_record{};
-WNDPROC g_savedProc = nullptr;
-TrayEventHandler g_handler = nullptr;
-HWND g_window = nullptr;
-HICON g_icon = nullptr;
+// Add and modify set the message, the icon and the tip.
+constexpr UINT kAddFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+// The program has one icon.
+constexpr UINT kTrayIconId = 1;
 
 template <std::size_t N>
 void copyWide(wchar_t (&field)[N], const Text& text) {
@@ -37,21 +38,6 @@ HICON iconFromFile(const std::vector<std::uint8_t>& file) {
     if (offset > file.size() || size > file.size() - offset) return nullptr;
     return CreateIconFromResourceEx(const_cast<BYTE*>(file.data() + offset), size, TRUE, 0x30000, 16, 16,
                                     LR_DEFAULTCOLOR);
-}
-
-void replaceIcon(const std::vector<std::uint8_t>& file) {
-    HICON icon = iconFromFile(file);
-    g_record.hIcon = icon;
-    if (g_icon) DestroyIcon(g_icon);
-    g_icon = icon;
-}
-
-LRESULT CALLBACK trayProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == kTrayCallbackMessage && g_handler) {
-        g_handler(static_cast<int>(lp));
-        return 0;
-    }
-    return g_savedProc ? CallWindowProcW(g_savedProc, hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) { std::memcpy(&out[at], &v, 4); }
@@ -95,52 +81,82 @@ std::vector<std::uint8_t> drawProgramIcon() {
 
 }  // namespace
 
-void addTrayIcon(HWND window, const std::vector<std::uint8_t>* iconFile, const Text& tip, bool setTip,
-                 TrayEventHandler handler) {
-    if (g_savedProc) {
-        g_record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+TrayIcon::~TrayIcon() {
+    if (installed()) remove();
+    if (icon_) DestroyIcon(icon_);
+}
+
+void TrayIcon::replaceIcon(const std::vector<std::uint8_t>& file) {
+    HICON icon = iconFromFile(file);
+    record_.hIcon = icon;
+    if (icon_) DestroyIcon(icon_);
+    icon_ = icon;
+}
+
+LRESULT TrayIcon::trayProc(const SubclassCall& call, void* self) {
+    auto* tray = static_cast<TrayIcon*>(self);
+    if (call.msg == kTrayCallbackMessage && tray->handler_) {
+        tray->handler_(static_cast<int>(call.lp));
+        return 0;
+    }
+    return call.next();
+}
+
+void TrayIcon::add(HWND window, const std::vector<std::uint8_t>* iconFile, const Text& tip, bool setTip,
+                   TrayEventHandler handler) {
+    if (installed()) {
+        record_.uFlags = kAddFlags;
         if (iconFile) {
             replaceIcon(*iconFile);
-            Shell_NotifyIconW(NIM_MODIFY, &g_record);
+            Shell_NotifyIconW(NIM_MODIFY, &record_);
         }
         if (setTip) {
-            copyWide(g_record.szTip, tip);
-            Shell_NotifyIconW(NIM_MODIFY, &g_record);
+            copyWide(record_.szTip, tip);
+            Shell_NotifyIconW(NIM_MODIFY, &record_);
         }
         return;
     }
-    g_savedProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trayProc)));
-    g_handler = handler;
-    g_window = window;
-    g_record.cbSize = kTrayRecordSize;
-    g_record.hWnd = window;
-    g_record.uID = 1;
-    g_record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    g_record.uCallbackMessage = kTrayCallbackMessage;
+    savedProc_ = addSubclass<trayProc>(window, this);
+    handler_ = handler;
+    window_ = window;
+    record_.cbSize = kTrayRecordSize;
+    record_.hWnd = window;
+    record_.uID = kTrayIconId;
+    record_.uFlags = kAddFlags;
+    record_.uCallbackMessage = kTrayCallbackMessage;
     if (iconFile) replaceIcon(*iconFile);
-    copyWide(g_record.szTip, tip);
-    Shell_NotifyIconW(NIM_ADD, &g_record);
+    copyWide(record_.szTip, tip);
+    Shell_NotifyIconW(NIM_ADD, &record_);
+}
+
+void TrayIcon::showBalloon(const Text& title, const Text& text, DWORD iconFlag) {
+    record_.uFlags = NIF_INFO;
+    copyWide(record_.szInfoTitle, title);
+    copyWide(record_.szInfo, text);
+    record_.dwInfoFlags = iconFlag;
+    Shell_NotifyIconW(NIM_MODIFY, &record_);
+}
+
+void TrayIcon::remove() {
+    if (window_) removeSubclass<trayProc>(window_);
+    savedProc_ = nullptr;
+    Shell_NotifyIconW(NIM_DELETE, &record_);
+}
+
+void addTrayIcon(HWND window, const std::vector<std::uint8_t>* iconFile, const Text& tip, bool setTip,
+                 TrayEventHandler handler) {
+    uiState().tray.add(window, iconFile, tip, setTip, handler);
 }
 
 void showTrayBalloon(const Text& title, const Text& text, DWORD iconFlag) {
-    g_record.uFlags = NIF_INFO;
-    copyWide(g_record.szInfoTitle, title);
-    copyWide(g_record.szInfo, text);
-    g_record.dwInfoFlags = iconFlag;
-    Shell_NotifyIconW(NIM_MODIFY, &g_record);
+    uiState().tray.showBalloon(title, text, iconFlag);
 }
 
-void removeTrayIcon() {
-    if (g_window && g_savedProc)
-        SetWindowLongPtrW(g_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_savedProc));
-    g_savedProc = nullptr;
-    Shell_NotifyIconW(NIM_DELETE, &g_record);
-}
+void removeTrayIcon() { uiState().tray.remove(); }
 
-bool trayIconInstalled() { return g_savedProc != nullptr; }
+bool trayIconInstalled() { return uiState().tray.installed(); }
 
-const NOTIFYICONDATAW& trayRecord() { return g_record; }
+const NOTIFYICONDATAW& trayRecord() { return uiState().tray.record(); }
 
 const std::vector<std::uint8_t>& programIconFile() {
     static const std::vector<std::uint8_t> file = drawProgramIcon();

@@ -1,8 +1,11 @@
-// The program's icon in the notification area: one process-wide icon record
-// kept between calls (add, modify, balloon, remove), and the tray procedure
-// that replaces the main window's procedure while the icon is installed and
-// hands the icon's mouse messages (callback message 123456) to the tray
-// event handler.
+// The program's icon in the notification area: one icon record kept
+// between calls (add, modify, balloon, remove), and the tray procedure that
+// replaces the main window's procedure while the icon is installed
+// (runtime/win32/subclass.h) and hands the icon's mouse messages (callback
+// message 123456) to the tray event handler.
+//
+// The program's icon is the TrayIcon of its UiState (ui/ui_state.h); the
+// free commands below act on that one.
 //
 // Threads: the user-interface thread only.
 #pragma once
@@ -21,10 +24,39 @@ constexpr DWORD kTrayRecordSize = 936;
 
 using TrayEventHandler = void (*)(int mouseMessage);
 
-// With an icon installed: rebuilds the icon when iconFile is given, sets the
-// tip when setTip, and modifies the shell icon. Otherwise installs the tray
-// procedure on window and adds the icon. iconFile: an ICO file, its first
-// image is used.
+struct SubclassCall;
+
+class TrayIcon {
+public:
+    TrayIcon() = default;
+    ~TrayIcon();  // an installed icon is removed
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    // With an icon installed: rebuilds the icon when iconFile is given, sets
+    // the tip when setTip, and modifies the shell icon. Otherwise installs
+    // the tray procedure on window and adds the icon. iconFile: an ICO
+    // file, its first image is used.
+    void add(HWND window, const std::vector<std::uint8_t>* iconFile, const Text& tip, bool setTip,
+             TrayEventHandler handler);
+    void showBalloon(const Text& title, const Text& text, DWORD iconFlag = NIIF_INFO);
+    // Puts the saved procedure back and deletes the shell icon.
+    void remove();
+    bool installed() const { return savedProc_ != nullptr; }
+    const NOTIFYICONDATAW& record() const { return record_; }
+
+private:
+    static LRESULT trayProc(const SubclassCall& call, void* self);
+    void replaceIcon(const std::vector<std::uint8_t>& file);
+
+    NOTIFYICONDATAW record_{};
+    WNDPROC savedProc_ = nullptr;  // the procedure the tray procedure replaced
+    TrayEventHandler handler_ = nullptr;
+    HWND window_ = nullptr;
+    HICON icon_ = nullptr;  // owned
+};
+
+// The program's tray icon (the current UiState's).
 void addTrayIcon(HWND window, const std::vector<std::uint8_t>* iconFile, const Text& tip, bool setTip,
                  TrayEventHandler handler);
 void showTrayBalloon(const Text& title, const Text& text, DWORD iconFlag = NIIF_INFO);

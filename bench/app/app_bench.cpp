@@ -27,7 +27,7 @@
 #include "runtime/win32/list_view_commands.h"
 #include "store/schema.h"
 #include "store/sqlite_db.h"
-#include "ui/actions.h"
+#include "ui/ui_state.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -198,6 +198,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return 0;
     }
     g_changing = argc > 3 && std::wstring(argv[3]) == L"changing";
+    UiState ui;
     uiActions().startUp = startUp;
     uiActions().statusReport = statusReport;
     SetTimer(nullptr, 0, 1000, everySecond);

@@ -122,6 +122,13 @@ void addIdleCallback(HWND window, void (*routine)(void*), void* argument) {
 
 void setMessageFilter(MessageFilter filter) { state().filter = filter; }
 
+void processMessage(MSG& msg) {
+    MessageFilter filter = state().filter;
+    if (filter && filter(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
 int runMessageLoop() {
     long idleCount = 0;
     bool idling = true;
@@ -132,11 +139,7 @@ int runMessageLoop() {
         }
         do {
             if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
-            MessageFilter filter = state().filter;
-            if (!filter || !filter(msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
+            processMessage(msg);
             if (isIdleMessage(msg)) {
                 idling = true;
                 idleCount = 0;

@@ -38,10 +38,14 @@ void addIdleCallback(HWND window, void (*routine)(void* argument), void* argumen
 // Runs until WM_QUIT; returns its exit code.
 int runMessageLoop();
 
-// Pre-translation of a message fetched by the loop (the Esc key of windows
-// that close on it). Returns true when the message was consumed.
+// Pre-translation of a message fetched by the loop (the dialog keys of the
+// engine's windows). Returns true when the message was consumed.
 using MessageFilter = bool (*)(MSG& msg);
 void setMessageFilter(MessageFilter filter);
+
+// What the loop does with one fetched message: the filter, then translation
+// and dispatch. (Tests pump their messages through it.)
+void processMessage(MSG& msg);
 
 // Ends the program with the exit code; does not return. From a thread other
 // than the user-interface thread the user-interface thread carries out the

@@ -5,7 +5,13 @@
 //
 // Threads: everything here belongs to the user-interface thread, except that
 // any thread may post message 0x8075 to a label (the report of a monitor
-// task), which raises the label's event 0 on the user-interface thread.
+// task), which raises the label's Report event on the user-interface thread.
+//
+// The engine's jobs each have a file: window_class.cpp (the window class),
+// window_modal.cpp (loaded windows, modal disabling), window_controls.cpp
+// (building controls from the template), window_routing.cpp (the window's
+// messages to events), window_control_hook.cpp (the controls' own messages
+// to events), dialog_keys.cpp (Tab, Enter and Esc).
 //
 // The object lives as long as the program (the window kinds are globals);
 // its handler table outlives the window, so handlers are set once.
@@ -19,30 +25,34 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/win32/subclass.h"
 #include "runtime/win32/window_template.h"
 
-// Event numbers. The window's own unit:
-namespace WindowEvent {
-constexpr int Created = 0;
-constexpr int CloseQuery = 1;  // a handler returning 0 keeps the window open
-constexpr int Destroying = 2;
-constexpr int Moved = 3;
-constexpr int Resized = 4;
-}  // namespace WindowEvent
+// Events. Every event has a number of its own, window and control events
+// alike, so an entry of a window's handler table names one event only.
+// The window's own unit:
+enum class WindowEvent : int {
+    Created = 1,
+    CloseQuery,  // a handler returning 0 keeps the window open
+    Destroying,
+    Moved,
+    Resized,
+    SessionEnding,  // WM_ENDSESSION: Windows is ending the session now
+};
 
 // Controls and menu items. Mouse events run after the control's own handling
 // of the message (so a list view has selected the row under a double click).
-namespace ControlEvent {
-constexpr int Clicked = 0;           // button, check box, menu item chosen
-constexpr int Report = 0;            // label: message 0x8075 (wParam, lParam)
-constexpr int SelectionChanged = 0;  // combo list, tab control (new index)
-constexpr int ListRightClick = 1;    // report list: right click on a row or empty space
-constexpr int LeftButtonDown = -1;   // arguments: x, y in client coordinates
-constexpr int LeftButtonUp = -2;
-constexpr int DoubleClick = -3;
-constexpr int RightButtonDown = -4;
-constexpr int RightButtonUp = -5;
-}  // namespace ControlEvent
+enum class ControlEvent : int {
+    Clicked = 101,     // button, check box, menu item chosen
+    Report,            // label: message 0x8075 (wParam, lParam)
+    SelectionChanged,  // combo list, tab control (new index)
+    ListRightClick,    // report list: right click on a row or empty space
+    LeftButtonDown,    // mouse events: x, y in client coordinates
+    LeftButtonUp,
+    DoubleClick,
+    RightButtonDown,
+    RightButtonUp,
+};
 
 // The message a monitor task posts to a label (wParam, lParam are its block).
 constexpr UINT kReportMessage = 0x8075;
@@ -65,8 +75,10 @@ public:
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    void setHandler(int unit, int event, Handler handler);
-    std::optional<int> raise(int unit, int event, int argument1 = 0, int argument2 = 0);
+    void setHandler(WindowEvent event, Handler handler);
+    void setHandler(int unit, ControlEvent event, Handler handler);
+    std::optional<int> raise(WindowEvent event, int argument1 = 0, int argument2 = 0);
+    std::optional<int> raise(int unit, ControlEvent event, int argument1 = 0, int argument2 = 0);
 
     const WindowTemplate& layout() const { return layout_; }
     bool loaded() const { return hwnd_ != nullptr; }
@@ -77,8 +89,8 @@ public:
     HWND unitHandle(int unit) const;
     const ControlTemplate* control(int unit) const;  // nullptr for unit 0 and menu items
 
-    // Creates the window (owner: parent, may be nullptr), raises events 0, 3
-    // and 4 and shows it when the template says so. False when creation failed.
+    // Creates the window (owner: parent, may be nullptr), raises Created,
+    // Moved and Resized and shows it when the template says so. False when creation failed.
     // modal: the other loaded windows are disabled until this one is gone.
     bool create(HWND parent, bool modal = false);
     void requestClose();  // posts the close request
@@ -87,7 +99,7 @@ public:
     // Shows the controls of one page of a tab control and hides the others'.
     void showPage(int tabUnit, int page);
 
-    // The window whose template closes on Esc, for a message's target window.
+    // The loaded window that hwnd is or lies in; nullptr when none.
     static Window* fromHandle(HWND hwnd);
     // How many windows are loaded (the last one's end posts WM_QUIT).
     static int loadedCount();
@@ -96,13 +108,21 @@ public:
     // The class procedure of every window: routes to the object stored from
     // lpCreateParams in GWLP_USERDATA.
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // A message of one of the window's controls, from the controls' hook.
+    LRESULT routeControlMessage(const SubclassCall& call);
 
 private:
-    struct ControlHook;
+    std::optional<int> raiseEvent(int unit, int event, int argument1, int argument2);
+
+    // window_modal.cpp
+    void noteLoaded(bool modal);
+    void noteUnloaded();
+
+    // window_control_hook.cpp
     void hookControl(HWND control);
-    static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    // window_routing.cpp
     LRESULT onMessage(UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT onControlMessage(HWND control, UINT msg, WPARAM wp, LPARAM lp, WNDPROC classProc);
     LRESULT onCommand(WPARAM wp, LPARAM lp);
     LRESULT onNotify(const NMHDR* header);
     LRESULT onClose();
@@ -111,7 +131,9 @@ private:
     LRESULT onLabelColour(HDC dc, HWND label);
     void onSize();
     void onMove();
+    void onEndSession(bool ending);
 
+    // window_controls.cpp
     bool createControls();
     HWND createControl(const ControlTemplate& c, int unit);
     POINT origin(const ControlTemplate& c) const;
@@ -122,5 +144,5 @@ private:
     bool ready_ = false;  // events flow only after the load's own events
     std::vector<HWND> units_;  // index: unit - 1
     std::vector<HWND> disabled_;  // windows a modal load disabled
-    std::map<std::pair<int, int>, Handler> handlers_;
+    std::map<std::pair<int, int>, Handler> handlers_;  // key: unit, event number
 };

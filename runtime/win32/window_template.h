@@ -66,6 +66,7 @@ struct WindowTemplate {
     bool minimizeBox = false, maximizeBox = false;
     bool taskbar = false;       // shown in the task bar (otherwise owned by its parent)
     bool escapeCloses = false;  // the Esc key closes it
+    int defaultButton = 0;      // unit of the button Enter presses; 0: Enter presses none
     bool visible = true;       // shown when loaded
     int tabHeaderHeight = 0;  // tab controls: header height in pixels (0: default)
     const ControlTemplate* controls = nullptr;

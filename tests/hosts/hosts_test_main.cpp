@@ -4,10 +4,12 @@
 
 #include "runtime/win32/program.h"
 #include "ui/routing.h"
+#include "ui/ui_state.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     startRuntime();
     routeWindowEvents();
+    UiState ui;  // the state of tests that make none of their own
     return RUN_ALL_TESTS();
 }

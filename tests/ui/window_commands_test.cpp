@@ -12,6 +12,7 @@
 #include "ui/actions.h"
 #include "ui/host_dialog.h"
 #include "ui/main_window.h"
+#include "ui/ui_state.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -52,16 +53,17 @@ void CALLBACK pickFirstItem(HWND owner, UINT, UINT_PTR id, DWORD) {
 
 TEST(LoadWindow, RaisesCreatedThenMovedThenResizedWhileLoading) {
     Window probe(hostDialogTemplate());
-    std::vector<int> events;
-    for (int e : {WindowEvent::Created, WindowEvent::Moved, WindowEvent::Resized})
-        probe.setHandler(kWindowUnit, e, [&events, e](int, int) -> std::optional<int> {
+    std::vector<WindowEvent> events;
+    for (WindowEvent e : {WindowEvent::Created, WindowEvent::Moved, WindowEvent::Resized})
+        probe.setHandler(e, [&events, e](int, int) -> std::optional<int> {
             events.push_back(e);
             return std::nullopt;
         });
     ASSERT_TRUE(loadWindow(probe));
     // Showing the window may report its first move and size again afterwards.
     ASSERT_GE(events.size(), 3u);
-    EXPECT_EQ(std::vector<int>(events.begin(), events.begin() + 3), (std::vector<int>{0, 3, 4}));
+    EXPECT_EQ(std::vector<WindowEvent>(events.begin(), events.begin() + 3),
+              (std::vector<WindowEvent>{WindowEvent::Created, WindowEvent::Moved, WindowEvent::Resized}));
     unload(probe);
 }
 
@@ -87,7 +89,7 @@ TEST(LoadWindow, AParentThatIsNotLoadedFails) {
 TEST(DestroyWindow, ClosesWhenTheLoopProcessesTheRequest) {
     Window probe(aboutWindowTemplate());
     bool destroying = false;
-    probe.setHandler(kWindowUnit, WindowEvent::Destroying, [&](int, int) -> std::optional<int> {
+    probe.setHandler(WindowEvent::Destroying, [&](int, int) -> std::optional<int> {
         destroying = true;
         return std::nullopt;
     });
@@ -106,11 +108,11 @@ TEST(DestroyWindow, ClosesWhenTheLoopProcessesTheRequest) {
 
 TEST(DestroyWindow, ACloseQueryAnsweringZeroKeepsTheWindow) {
     Window probe(aboutWindowTemplate());
-    probe.setHandler(kWindowUnit, WindowEvent::CloseQuery, [](int, int) -> std::optional<int> { return 0; });
+    probe.setHandler(WindowEvent::CloseQuery, [](int, int) -> std::optional<int> { return 0; });
     ASSERT_TRUE(loadWindow(probe));
     SendMessageW(probe.handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(probe.loaded());
-    probe.setHandler(kWindowUnit, WindowEvent::CloseQuery, nullptr);
+    probe.setHandler(WindowEvent::CloseQuery, nullptr);
     SendMessageW(probe.handle(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(probe.loaded());
 }
@@ -121,10 +123,9 @@ protected:
         ASSERT_TRUE(loadWindow(mainWindow()));
         pump();
     }
-    void TearDown() override {
-        uiActions() = UiActions();
-        unload(mainWindow());
-    }
+    void TearDown() override { unload(mainWindow()); }
+
+    UiState state;  // this test's slots, empty at the start
 };
 
 TEST_F(RoutingTest, MenuItemsButtonsAndListsReachTheirSlots) {
@@ -175,6 +176,18 @@ TEST_F(RoutingTest, TheReceiverReportsWithTheSlotsResult) {
     EXPECT_EQ(SendMessageW(receiver, kReportMessage, 0x1234, -5), 77);
     EXPECT_EQ(got1, 0x1234);
     EXPECT_EQ(got2, -5);
+}
+
+// Windows may end the process once WM_ENDSESSION returns: the slot runs
+// while it is being handled, and only when the session really ends.
+TEST_F(RoutingTest, SessionEndingRunsItsSlotOnlyWhenTheSessionEnds) {
+    int ending = 0;
+    uiActions().sessionEnding = [&] { ++ending; };
+    SendMessageW(mainWindow().handle(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_EQ(ending, 0);
+    SendMessageW(mainWindow().handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(ending, 1);
+    EXPECT_TRUE(mainWindow().loaded());  // ending work only; the window stays
 }
 
 TEST_F(RoutingTest, PropertiesReadAndWrite) {

@@ -39,7 +39,9 @@ void expectControls(Window& w, const Placed* placed, int n, POINT origin) {
         Box b = childBox(hwnd);
         Box expected{origin.x + p.box.left, origin.y + p.box.top, p.box.width, p.box.height};
         EXPECT_EQ(b, expected) << w.control(p.unit)->name;
-        if (p.text) EXPECT_EQ(textOf(hwnd), Text(p.text)) << w.control(p.unit)->name;
+        if (p.text) {
+            EXPECT_EQ(textOf(hwnd), Text(p.text)) << w.control(p.unit)->name;
+        }
     }
 }
 
@@ -231,10 +233,18 @@ TEST(StatusIcons, FourSignalBarsInTheirColours) {
         EXPECT_NE(tallBar, RGB(255, 255, 255)) << i;
         // The bar's strongest channel is the class colour's.
         int r = GetRValue(tallBar), g = GetGValue(tallBar), b = GetBValue(tallBar);
-        if (i == 0) EXPECT_TRUE(g > r && g > b) << i;
-        if (i == 1) EXPECT_TRUE(r > g && g > b) << i;
-        if (i == 2) EXPECT_TRUE(r > g && r > b && g < 40) << i;
-        if (i == 3) EXPECT_TRUE(r == g && g == b && r < 128) << i;
+        if (i == 0) {
+            EXPECT_TRUE(g > r && g > b) << i;
+        }
+        if (i == 1) {
+            EXPECT_TRUE(r > g && g > b) << i;
+        }
+        if (i == 2) {
+            EXPECT_TRUE(r > g && r > b && g < 40) << i;
+        }
+        if (i == 3) {
+            EXPECT_TRUE(r == g && g == b && r < 128) << i;
+        }
         (void)dominant;
     }
     SelectObject(dc, old);

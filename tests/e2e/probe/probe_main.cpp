@@ -19,7 +19,7 @@
 #include "runtime/win32/program.h"
 #include "runtime/win32/window_commands.h"
 #include "ui/about_window.h"
-#include "ui/actions.h"
+#include "ui/ui_state.h"
 #include "ui/host_dialog.h"
 #include "ui/main_window.h"
 
@@ -71,6 +71,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     g_mode = argc > 1 ? argv[1] : L"";
     g_code = argc > 2 ? _wtoi(argv[2]) : 0;
     registerExitRoutine(onExit);
+    UiState ui;
     uiActions().startUp = startUp;
     runProgram();
 }

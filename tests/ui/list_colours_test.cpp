@@ -10,13 +10,14 @@
 #include <memory>
 #include <vector>
 
+#include "runtime/win32/subclass.h"
 #include "ui/list_colours.h"
 
 namespace {
 
-// A parent window and report lists with three rows of three columns. The
-// parent lives for the whole suite: the procedure tables keep parents for
-// the life of the process.
+// A parent window and report lists with three rows of three columns, and
+// the tables of one test. The parent lives for the whole suite; each test's
+// tables take their procedures out of it when they go.
 class ListFixture : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -77,16 +78,17 @@ protected:
 
     static inline HWND parent = nullptr;
     std::vector<HWND> lists;
+    ListColours colours;
 };
 
 TEST_F(ListFixture, RowHeightIsKeptAndAppliesToEveryListOfEveryParent) {
     HWND hosts = makeList();
     HWND log = makeList();
-    setRowHeight(parent, hosts, 24);
+    colours.setRowHeight(parent, hosts, 24);
     EXPECT_EQ(rowHeight(hosts), 24);
     const LONG_PTR chained = GetWindowLongPtrW(parent, GWLP_WNDPROC);
     const LONG_PTR style = GetWindowLongPtrW(hosts, GWL_STYLE);
-    setRowHeight(parent, log, 31);
+    colours.setRowHeight(parent, log, 31);
     EXPECT_EQ(rowHeight(log), 31);
     EXPECT_EQ(GetWindowLongPtrW(parent, GWLP_WNDPROC), chained);  // not replaced twice
     EXPECT_EQ(GetWindowLongPtrW(hosts, GWL_STYLE) & LVS_OWNERDRAWFIXED, 0);  // style put back
@@ -133,14 +135,14 @@ TEST_F(ListFixture, BothStoresKeepOneEntryPerCellWithTheNewestColours) {
 TEST_F(ListFixture, CustomDrawPaintsColouredCellsAndLeavesOthersToTheList) {
     HWND hosts = makeList();
     HWND log = makeList();
-    setRowHeight(parent, hosts, 24);
+    colours.setRowHeight(parent, hosts, 24);
     ListView_SetTextColor(hosts, 0x111111);
     ListView_SetBkColor(hosts, 0xEEEEEE);
-    setCellColours(parent, hosts, 1, 2, 0xFFFFFF, 0x00C000);
-    setCellColours(parent, hosts, 1, 2, 0xFFFFFF, 0x0000C0);
-    ASSERT_NE(cellColoursOf(hosts), nullptr);
-    EXPECT_EQ(cellColoursOf(hosts)->cellCount(), 1);
-    EXPECT_EQ(cellColoursOf(log), nullptr);
+    colours.setCellColours(parent, hosts, 1, 2, 0xFFFFFF, 0x00C000);
+    colours.setCellColours(parent, hosts, 1, 2, 0xFFFFFF, 0x0000C0);
+    ASSERT_NE(colours.coloursOf(hosts), nullptr);
+    EXPECT_EQ(colours.coloursOf(hosts)->cellCount(), 1);
+    EXPECT_EQ(colours.coloursOf(log), nullptr);
     EXPECT_EQ(rowHeight(hosts), 24);  // the row-height procedure stays in the chain
 
     EXPECT_EQ(notify(hosts, CDDS_PREPAINT, 0, 0), CDRF_NOTIFYITEMDRAW);
@@ -160,6 +162,32 @@ TEST_F(ListFixture, CustomDrawPaintsColouredCellsAndLeavesOthersToTheList) {
     EXPECT_EQ(notify(log, CDDS_PREPAINT, 0, 0), 0);
     notify(log, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 1, 2, &d);
     EXPECT_EQ(d.clrTextBk, 0x654321u);
+}
+
+// The parent's chain after the row height and then the first colour: the
+// custom-draw procedure on top, "oldWndProc" naming the row-height
+// procedure under it, and that one over the window's own.
+TEST_F(ListFixture, ColourProcedureSitsOnTopAndOldWndProcNamesTheOneBelow) {
+    const LONG_PTR own = GetWindowLongPtrW(parent, GWLP_WNDPROC);
+    {
+        ListColours tables;
+        HWND hosts = makeList();
+        tables.setRowHeight(parent, hosts, 24);
+        const LONG_PTR rowHeight = GetWindowLongPtrW(parent, GWLP_WNDPROC);
+        EXPECT_NE(rowHeight, own);
+        EXPECT_EQ(GetPropW(parent, L"oldWndProc"), nullptr);
+        tables.setCellColours(parent, hosts, 0, 0, 1, 2);
+        const LONG_PTR colour = GetWindowLongPtrW(parent, GWLP_WNDPROC);
+        EXPECT_NE(colour, rowHeight);
+        EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropW(parent, L"oldWndProc")), rowHeight);
+        tables.setCellColours(parent, hosts, 1, 0, 1, 2);  // installed once
+        EXPECT_EQ(GetWindowLongPtrW(parent, GWLP_WNDPROC), colour);
+        EXPECT_EQ(subclassCount(parent), 2);
+    }
+    // Tables that go leave the parent as they found it.
+    EXPECT_EQ(GetWindowLongPtrW(parent, GWLP_WNDPROC), own);
+    EXPECT_EQ(GetPropW(parent, L"oldWndProc"), nullptr);
+    EXPECT_EQ(subclassCount(parent), 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/tray.h"
+#include "ui/ui_state.h"
 
 namespace {
 
@@ -52,9 +53,10 @@ TEST(Tray, AddBalloonModifyAndRemove) {
     HWND window = makeWindow();
     ASSERT_NE(window, nullptr);
     const LONG_PTR own = GetWindowLongPtrW(window, GWLP_WNDPROC);
-    addTrayIcon(window, &programIconFile(), "Qerno网络检测", true, recordEvent);
-    ASSERT_TRUE(trayIconInstalled());
-    const NOTIFYICONDATAW& r = trayRecord();
+    TrayIcon icon;
+    icon.add(window, &programIconFile(), "Qerno网络检测", true, recordEvent);
+    ASSERT_TRUE(icon.installed());
+    const NOTIFYICONDATAW& r = icon.record();
     EXPECT_EQ(r.cbSize, kTrayRecordSize);
     EXPECT_EQ(r.hWnd, window);
     EXPECT_EQ(r.uID, 1u);
@@ -74,7 +76,7 @@ TEST(Tray, AddBalloonModifyAndRemove) {
     EXPECT_EQ(g_events, (std::vector<int>{WM_LBUTTONDOWN, WM_RBUTTONDOWN}));
     EXPECT_EQ(g_ownProcCalls, 1);
 
-    showTrayBalloon("欢迎使用", "Qerno网络检测", NIIF_INFO);
+    icon.showBalloon("欢迎使用", "Qerno网络检测", NIIF_INFO);
     EXPECT_EQ(r.uFlags, static_cast<UINT>(NIF_INFO));
     EXPECT_EQ(std::wstring(r.szInfoTitle), L"\u6b22\u8fce\u4f7f\u7528");
     EXPECT_EQ(std::wstring(r.szInfo), L"Qerno\u7f51\u7edc\u68c0\u6d4b");
@@ -82,17 +84,39 @@ TEST(Tray, AddBalloonModifyAndRemove) {
 
     // A second add modifies: the tip changes, the procedure stays, and a tip
     // longer than the record's 127 characters is cut.
-    addTrayIcon(window, nullptr, Text(std::string(200, 'x')), true, nullptr);
+    icon.add(window, nullptr, Text(std::string(200, 'x')), true, nullptr);
     EXPECT_EQ(r.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_EQ(std::wstring(r.szTip), std::wstring(127, L'x'));
     EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), tray);
 
-    removeTrayIcon();
-    EXPECT_FALSE(trayIconInstalled());
+    icon.remove();
+    EXPECT_FALSE(icon.installed());
     EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), own);
     g_ownProcCalls = 0;
     SendMessageW(window, kTrayCallbackMessage, 1, WM_LBUTTONDOWN);
     EXPECT_EQ(g_ownProcCalls, 1);
+    DestroyWindow(window);
+}
+
+// The program's icon belongs to its UiState: the free commands act on the
+// current one, and an icon still installed when its state goes is removed.
+TEST(Tray, TheCurrentStatesIconIsTheProgramsAndGoesWithIt) {
+    HWND window = makeWindow();
+    ASSERT_NE(window, nullptr);
+    const LONG_PTR own = GetWindowLongPtrW(window, GWLP_WNDPROC);
+    {
+        UiState state;
+        addTrayIcon(window, &programIconFile(), "Qerno网络检测", true, recordEvent);
+        EXPECT_TRUE(state.tray.installed());
+        EXPECT_TRUE(trayIconInstalled());
+        EXPECT_EQ(&trayRecord(), &state.tray.record());
+        {
+            UiState inner;  // stands in for the outer one while it lives
+            EXPECT_FALSE(trayIconInstalled());
+        }
+        EXPECT_TRUE(trayIconInstalled());
+    }
+    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), own);
     DestroyWindow(window);
 }
 

@@ -1,6 +1,0 @@
-#include "ui/actions.h"
-
-UiActions& uiActions() {
-    static UiActions actions;
-    return actions;
-}
