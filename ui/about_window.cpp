@@ -1,7 +1,5 @@
 #include "ui/about_window.h"
 
-#include <iterator>
-
 #include "ui/banner.h"
 
 namespace {
@@ -29,14 +27,9 @@ const ControlTemplate kControls[] = {
 const WindowTemplate kAboutWindow = {
     .title = "关于", .width = 380, .height = 280, .escapeCloses = true,
     .defaultButton = AboutWin::按钮_确认,
-    .controls = kControls, .controlCount = static_cast<int>(std::size(kControls)),
+    .controls = kControls, .controlCount = countOf(kControls),
 };
 
 }  // namespace
 
-const WindowTemplate& aboutWindowTemplate() { return kAboutWindow; }
-
-Window& aboutWindow() {
-    static Window window(kAboutWindow);
-    return window;
-}
+Window& aboutWindow() { return windowOf<kAboutWindow>(); }

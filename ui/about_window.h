@@ -16,5 +16,4 @@ enum Unit : int {
 };
 }  // namespace AboutWin
 
-const WindowTemplate& aboutWindowTemplate();
 Window& aboutWindow();

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <iterator>
-
 #include "ui/integer_edit.h"
 
 namespace {
@@ -61,14 +59,9 @@ const ControlTemplate kControls[] = {
 // their defaults (window_template.h), as in the about window.
 const WindowTemplate kHostDialog = {
     .width = 400, .height = 320, .escapeCloses = true, .defaultButton = 按钮1,
-    .controls = kControls, .controlCount = static_cast<int>(std::size(kControls)),
+    .controls = kControls, .controlCount = countOf(kControls),
 };
 
 }  // namespace
 
-const WindowTemplate& hostDialogTemplate() { return kHostDialog; }
-
-Window& hostDialog() {
-    static Window window(kHostDialog);
-    return window;
-}
+Window& hostDialog() { return windowOf<kHostDialog>(); }

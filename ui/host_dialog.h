@@ -30,5 +30,4 @@ enum Unit : int {
 };
 }  // namespace HostDlg
 
-const WindowTemplate& hostDialogTemplate();
 Window& hostDialog();

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <iterator>
-
 #include "runtime/win32/window_commands.h"
 #include "ui/status_icons.h"
 
@@ -65,18 +63,13 @@ const ControlTemplate kControls[] = {
 const WindowTemplate kMainWindow = {
     .title = "Qerno网络检测", .width = 900, .height = 600, .minimizeBox = true, .maximizeBox = true,
     .taskbar = true, .tabHeaderHeight = 30,
-    .controls = kControls, .controlCount = static_cast<int>(std::size(kControls)),
-    .menus = kMenus, .menuCount = static_cast<int>(std::size(kMenus)),
+    .controls = kControls, .controlCount = countOf(kControls),
+    .menus = kMenus, .menuCount = countOf(kMenus),
 };
 
 }  // namespace
 
-const WindowTemplate& mainWindowTemplate() { return kMainWindow; }
-
-Window& mainWindow() {
-    static Window window(kMainWindow);
-    return window;
-}
+Window& mainWindow() { return windowOf<kMainWindow>(); }
 
 void relayoutMainWindow() {
     Window& w = mainWindow();

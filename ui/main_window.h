@@ -40,7 +40,6 @@ enum MenuItem : int {
 };
 }  // namespace MainWin
 
-const WindowTemplate& mainWindowTemplate();
 Window& mainWindow();
 
 // The re-layout rule on every client-size change: the tab control fills the

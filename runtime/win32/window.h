@@ -146,3 +146,11 @@ private:
     std::vector<HWND> disabled_;  // windows a modal load disabled
     std::map<std::pair<int, int>, Handler> handlers_;  // key: unit, event number
 };
+
+// The one Window of a window kind, made from its template on first use and
+// kept for the program's life.
+template <const WindowTemplate& Layout>
+Window& windowOf() {
+    static Window window(Layout);
+    return window;
+}

@@ -66,13 +66,13 @@ void centreOnScreen(HWND hwnd) {
 void setWindowPosition(HWND hwnd, int position) {
     if (!IsWindowVisible(hwnd)) return;
     switch (position) {
-    case 0: ShowWindow(hwnd, SW_SHOWNORMAL); break;
-    case 1:
+    case WindowPosition::Normal: ShowWindow(hwnd, SW_SHOWNORMAL); break;
+    case WindowPosition::RestoreCentred:
         if (IsIconic(hwnd) || IsZoomed(hwnd)) ShowWindow(hwnd, SW_RESTORE);
         centreOnScreen(hwnd);
         break;
-    case 2: ShowWindow(hwnd, SW_MINIMIZE); break;
-    case 3: ShowWindow(hwnd, SW_MAXIMIZE); break;
+    case WindowPosition::Minimised: ShowWindow(hwnd, SW_MINIMIZE); break;
+    case WindowPosition::Maximised: ShowWindow(hwnd, SW_MAXIMIZE); break;
     default: break;
     }
 }
@@ -213,7 +213,10 @@ Value getProperty(Unit unit, int property) {
         }
         return std::monostate{};
     case 18:
-        if (isWindow) return static_cast<std::int32_t>(IsIconic(hwnd) ? 2 : IsZoomed(hwnd) ? 3 : 0);
+        if (isWindow)
+            return static_cast<std::int32_t>(IsIconic(hwnd)   ? WindowPosition::Minimised
+                                             : IsZoomed(hwnd) ? WindowPosition::Maximised
+                                                              : WindowPosition::Normal);
         if (kind == ControlKind::CheckBox) return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
         return std::monostate{};
     case Property::ComboSelection:

@@ -20,16 +20,16 @@ struct Unit {
 };
 inline Unit unitOf(Window& window, int id = kWindowUnit) { return Unit{&window, id}; }
 
-// Creates the window (events 0, 3, 4 in order) unless it is open already: an
-// open window is restored when minimised, else activated; a closing one is
-// destroyed first and loaded anew. Owner: parent, else (for a window not
+// Creates the window (Created, Moved, Resized in order) unless it is open
+// already: an open window is restored when minimised, else activated; a
+// closing one is destroyed first and loaded anew. Owner: parent, else (for a window not
 // shown in the task bar) the first window still loaded. modal: no owner, and
 // the other top-level windows are disabled while it is open. False when the
 // window could not be created or parent is given but not loaded.
 bool loadWindow(Window& window, Window* parent = nullptr, bool modal = false);
 
-// Posts the window its close request (0x8065); it is destroyed (event 2)
-// when the message loop processes it. Returns at once.
+// Posts the window its close request (0x8065); it is destroyed (its
+// Destroying event runs) when the message loop processes it. Returns at once.
 void destroyWindow(Window& window);
 
 HWND windowHandle(Unit unit);
@@ -50,6 +50,11 @@ constexpr int WindowPosition = 18, Checked = 18;
 constexpr int ComboSelection = 19;
 constexpr int FirstSelected = 35;
 }  // namespace Property
+
+// Values of a window's Property::WindowPosition.
+namespace WindowPosition {
+constexpr int Normal = 0, RestoreCentred = 1, Minimised = 2, Maximised = 3;
+}  // namespace WindowPosition
 
 void setProperty(Unit unit, int property, const Value& value);
 Value getProperty(Unit unit, int property);  // std::monostate for an unknown one

@@ -8,6 +8,7 @@
 // its command id. Units are what the event tables and commands name.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "runtime/text.h"
@@ -74,6 +75,12 @@ struct WindowTemplate {
     const MenuTemplate* menus = nullptr;
     int menuCount = 0;
 };
+
+// The length of a template's control or menu table, as the template keeps it.
+template <typename Entry, std::size_t N>
+constexpr int countOf(const Entry (&)[N]) {
+    return static_cast<int>(N);
+}
 
 constexpr int kWindowUnit = 0;
 constexpr int kMenuUnitBase = 0x4000;

@@ -52,7 +52,7 @@ void CALLBACK pickFirstItem(HWND owner, UINT, UINT_PTR id, DWORD) {
 }
 
 TEST(LoadWindow, RaisesCreatedThenMovedThenResizedWhileLoading) {
-    Window probe(hostDialogTemplate());
+    Window probe(hostDialog().layout());
     std::vector<WindowEvent> events;
     for (WindowEvent e : {WindowEvent::Created, WindowEvent::Moved, WindowEvent::Resized})
         probe.setHandler(e, [&events, e](int, int) -> std::optional<int> {
@@ -87,7 +87,7 @@ TEST(LoadWindow, AParentThatIsNotLoadedFails) {
 }
 
 TEST(DestroyWindow, ClosesWhenTheLoopProcessesTheRequest) {
-    Window probe(aboutWindowTemplate());
+    Window probe(aboutWindow().layout());
     bool destroying = false;
     probe.setHandler(WindowEvent::Destroying, [&](int, int) -> std::optional<int> {
         destroying = true;
@@ -107,7 +107,7 @@ TEST(DestroyWindow, ClosesWhenTheLoopProcessesTheRequest) {
 }
 
 TEST(DestroyWindow, ACloseQueryAnsweringZeroKeepsTheWindow) {
-    Window probe(aboutWindowTemplate());
+    Window probe(aboutWindow().layout());
     probe.setHandler(WindowEvent::CloseQuery, [](int, int) -> std::optional<int> { return 0; });
     ASSERT_TRUE(loadWindow(probe));
     SendMessageW(probe.handle(), WM_CLOSE, 0, 0);
