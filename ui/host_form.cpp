@@ -41,14 +41,19 @@ bool checked(int unit) {
 // stored as the box would have shown it.
 int thresholdOf(int unit) { return toInt(normaliseIntegerText(textOf(unit))); }
 
+// The fields the dialog and the record hold alike, copied either way.
+template <typename From, typename To> void copySharedFields(const From& from, To& to) {
+    to.name = from.name;
+    to.address = from.address;
+    for (int i = 0; i < kHostClasses; ++i) {
+        to.time[i] = from.time[i];
+        to.color[i] = from.color[i];
+    }
+}
+
 HostForm formOf(const HostRecord& host) {
     HostForm form;
-    form.name = host.name;
-    form.address = host.address;
-    for (int i = 0; i < kHostClasses; ++i) {
-        form.time[i] = host.time[i];
-        form.color[i] = host.color[i];
-    }
+    copySharedFields(host, form);
     form.record = host.logFlag != 0;
     form.autoStart = host.autoStart != 0;
     return form;
@@ -56,12 +61,7 @@ HostForm formOf(const HostRecord& host) {
 
 HostRecord recordOf(const HostForm& form) {
     HostRecord host;
-    host.name = form.name;
-    host.address = form.address;
-    for (int i = 0; i < kHostClasses; ++i) {
-        host.time[i] = form.time[i];
-        host.color[i] = form.color[i];
-    }
+    copySharedFields(form, host);
     host.logFlag = form.record ? 1 : 0;
     host.autoStart = form.autoStart ? 1 : 0;
     return host;

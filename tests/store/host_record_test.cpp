@@ -24,17 +24,6 @@ protected:
                                "13, 23, 14, 24, 1, 2, 99)"));
     }
 
-    // The statement texts prepared from now on, parameters unexpanded.
-    void traceStatements() {
-        sqlite3_trace_v2(
-            db.connection(), SQLITE_TRACE_STMT,
-            [](unsigned, void* self, void* stmt, void*) {
-                static_cast<HostRecordTest*>(self)->traced.push_back(
-                    sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)));
-                return 0;
-            },
-            this);
-    }
     // The traced texts without the table's checks of whether to reload.
     std::vector<std::string> statements() const {
         std::vector<std::string> out;
@@ -74,7 +63,7 @@ TEST_F(HostRecordTest, TableReadsFollowTheGivenOrder) {
         ASSERT_TRUE(openHostTable(table, db));
         ASSERT_TRUE(table.moveFirst());
         traced.clear();
-        traceStatements();
+        traceStatements(db, traced);
         HostRecord host;
         EXPECT_TRUE(readHostRecord(table, host, {}));  // nothing asked, nothing read
         EXPECT_TRUE(readHostRecord(table, host, c.fields)) << c.caller;
@@ -146,7 +135,7 @@ TEST_F(HostRecordTest, WritesIssueOneStatementOfTheWrittenColumns) {
     host.autoStart = 0;
     SqliteTable table;
     ASSERT_TRUE(openHostTable(table, db));
-    traceStatements();
+    traceStatements(db, traced);
     ASSERT_TRUE(table.addNew());
     EXPECT_FALSE(writeHostRecord(table, host, kHostFormFields));  // the empty address was refused
     ASSERT_TRUE(table.update());

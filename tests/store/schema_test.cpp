@@ -122,13 +122,7 @@ TEST(MissingSchema, CompleteFileIsOnlyRead) {
     const long long version = queryInt(db, "pragma schema_version");
     const int changes = sqlite3_total_changes(db.connection());
     std::vector<std::string> traced;
-    sqlite3_trace_v2(db.connection(), SQLITE_TRACE_STMT,
-                     [](unsigned, void* out, void* stmt, void*) {
-                         static_cast<std::vector<std::string>*>(out)->push_back(
-                             sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)));
-                         return 0;
-                     },
-                     &traced);
+    traceStatements(db, traced);
     EXPECT_TRUE(CreateMissingSchema(db));
     EXPECT_EQ(traced, (std::vector<std::string>{"SELECT name FROM sqlite_master"}));
     EXPECT_EQ(sqlite3_total_changes(db.connection()), changes);
