@@ -1,5 +1,7 @@
 #include "monitor/task_control.h"
 
+#include <iterator>
+
 #include "monitor/monitor_context.h"
 #include "monitor/stop_tokens.h"
 #include "monitor/task_messages.h"
@@ -15,6 +17,8 @@ namespace {
 
 const char* const kNoSuchTask = "找不到任务编号";
 const char* const kThreadFailed = "启动线程失败，返回一个错误的句柄~！";
+
+static_assert(std::size(Thresholds{}.time) == kHostClasses, "one threshold per stored class");
 
 TaskParams readHost(SqliteTable& table, std::int32_t hostId) {
     HostRecord host;
