@@ -1,5 +1,6 @@
 #include "app/main_actions.h"
 
+#include "app/exit_steps.h"
 #include "app/globals.h"
 #include "app/startup.h"
 #include "monitor/monitor_context.h"
@@ -8,6 +9,7 @@
 #include "runtime/lock.h"
 #include "runtime/win32/program.h"
 #include "runtime/win32/window_commands.h"
+#include "store/host_record.h"
 #include "store/sqlite_table.h"
 #include "ui/actions.h"
 #include "ui/host_list_view.h"
@@ -40,31 +42,35 @@ void fill(Slot& slot, Action action) {
 
 }  // namespace
 
-int ApplyStatusReport(int wParam, int) {
+StatusReceiver& programStatusReceiver() {
     static HostListView list;  // keeps the rows it found between messages
-    ReceiveTaskStatus(static_cast<std::uintptr_t>(static_cast<unsigned>(wParam)), list);
+    static StatusReceiver receiver(list);
+    return receiver;
+}
+
+int ApplyStatusReport(int wParam, int) {
+    programStatusReceiver().receive(static_cast<std::uintptr_t>(static_cast<unsigned>(wParam)));
     return 0;
 }
 
 void stopAllMonitorTasks() {
     SqliteDB* db = monitorDatabase();
     SqliteTable table;
-    if (!db || !table.open("serverlist", *db)) return;
+    if (!db || !openHostTable(table, *db)) return;
     const int count = table.recordCount();
     table.moveFirst();
     for (int i = 1; i <= count; ++i) {
-        int handle = 0;
-        if (table.read("handle", handle) && handle > 0) setStopToken(handle);
+        HostRecord host;
+        if (readHostRecord(table, host, {HostField::handle}) && host.handle > 0) setStopToken(host.handle);
         table.skip(1);
     }
     table.close();
 }
 
 void ExitProgram() {
-    // Stopped first: no task starts another cycle (and log write) while the
-    // program ends; one still inside its cycle finds the connection closed
-    // by the exit routine and its statement fails cleanly.
-    stopAllMonitorTasks();
+    // The tasks stop before the windows go; the program's end runs the rest
+    // of the exit sequence.
+    programExitSequence().runThrough(kStopTasksStep);
     removeTrayIcon();
     destroyWindow(mainWindow());
     endProgram(0);

@@ -4,6 +4,8 @@
 // Threads: the user-interface thread only.
 #pragma once
 
+class StatusReceiver;
+
 // Fills the slots above that are still empty (a test program may have
 // filled some before the program's start).
 void installMainActions();
@@ -12,10 +14,16 @@ void installMainActions();
 // serverlist); the tasks end after their current cycle.
 void stopAllMonitorTasks();
 
+// The receiver of the monitor tasks' status reports, on the main window's
+// host list; features that follow every report register their listeners on
+// it at start-up.
+StatusReceiver& programStatusReceiver();
+
 // The notification receiver's handler: applies one task status message
-// (wParam: its hand-off block) to the host list.
+// (wParam: its hand-off block) to the host list, then to the listeners.
 int ApplyStatusReport(int wParam, int lParam);
 
 // "退出": stops the tasks, removes the tray icon, closes the main window and
-// ends the program with exit code 0; the exit routine closes the database.
+// ends the program with exit code 0; the end runs the rest of the exit
+// sequence (app/exit_steps.h), which closes the database.
 [[noreturn]] void ExitProgram();

@@ -3,11 +3,11 @@
 #include <windows.h>
 #include <float.h>
 
+#include "app/exit_steps.h"
 #include "app/globals.h"
 #include "app/main_actions.h"
 #include "crashguard/win32/crash_guard.h"
 #include "runtime/random.h"
-#include "runtime/win32/platform_calls.h"
 #include "runtime/win32/program.h"
 #include "runtime/win32/runtime_error_box.h"
 #include "runtime/win32/window_commands.h"
@@ -16,10 +16,6 @@
 #include "ui/routing.h"
 
 namespace {
-
-// Closes the database and releases the global objects (the crash guard's
-// among them once it has any).
-void exitRoutine() { releaseGlobals(); }
 
 void runModuleInitialisers() {
     seedRandom();
@@ -34,8 +30,9 @@ void runProgram() {
     startRuntime();
     _fpreset();
     initialiseGlobals();
-    registerExitRoutine(exitRoutine);
-    registerRuntimeRelease(releasePlatformLibraries);
+    // Every end of the program, however it comes, runs the exit sequence.
+    installExitSteps();
+    registerExitRoutine(runExitSequence);
     installMainActions();
     installHostActions(programDatabase());
     routeWindowEvents();

@@ -19,6 +19,7 @@
 #include "runtime/win32/program.h"
 #include "runtime/win32/window_commands.h"
 #include "store/date_text.h"
+#include "store/host_record.h"
 #include "store/schema.h"
 #include "store/sqlite_db.h"
 #include "store/sqlite_table.h"
@@ -36,10 +37,12 @@ Unit mainUnit(int id) { return unitOf(mainWindow(), id); }
 
 // A missing database.db is made with the schema (and an empty host list)
 // rather than leaving every later read and write to fail unnoticed. An
-// existing file is never replaced.
+// existing file is never replaced, but gains the tables and indexes it
+// lacks, so that a file from an earlier version serves the newer features.
 void openDatabase(const Text& path) {
     SqliteDB& db = programDatabase();
     if (!db.open(path) && CreateDatabaseFile(path)) db.open(path);
+    CreateMissingSchema(db);
     setMonitorDatabase(&db);
 }
 
@@ -49,25 +52,23 @@ void listAndStartHosts(SqliteTable& table) {
     SqliteDB& db = programDatabase();
     const Unit list = mainUnit(MainWin::超级列表框_通讯);
     db.beginTransaction();
-    table.open("serverlist", db);
+    openHostTable(table, db);
     const int count = table.recordCount();
     table.moveFirst();
     for (int i = 1; i <= count; ++i) {
-        int id = 0, record = 0, autoStart = 0;
-        Text ip, name;
-        table.read("id", id);
-        table.read("serverip", ip);
-        table.read("servername", name);
-        table.read("record", record);
-        table.read("auto", autoStart);  // read, but every host's task starts
-        const int row = insertItem(list, -1, name, -1, 0, id);
-        setItemText(list, row, 1, ip);
-        setItemText(list, row, 4, record == 1 ? "正常记录" : "停止记录");
+        HostRecord host;
+        // The auto-start flag is read, but every host's task starts.
+        readHostRecord(table, host, {HostField::id, HostField::address, HostField::name,
+                                     HostField::logFlag, HostField::autoStart});
+        const int row = insertItem(list, -1, host.name, -1, 0, host.id);
+        setItemText(list, row, 1, host.address);
+        setItemText(list, row, 4, host.logFlag == 1 ? "正常记录" : "停止记录");
         table.edit();
-        table.write("handle", 0);
+        host.handle = 0;  // no task runs yet: any stored token is from an earlier run
+        writeHostRecord(table, host, {HostField::handle});
         table.update();
         table.skip(1);
-        TaskControl(id, taskStart);
+        TaskControl(host.id, taskStart);
     }
     table.close();
     db.commitTransaction();

@@ -1,11 +1,14 @@
 #include "monitor/task_control.h"
 
+#include <iterator>
+
 #include "monitor/monitor_context.h"
 #include "monitor/stop_tokens.h"
 #include "monitor/task_messages.h"
 #include "monitor/task_worker.h"
 #include "runtime/handoff_block.h"
 #include "runtime/thread.h"
+#include "store/host_record.h"
 #include "store/sqlite_db.h"
 #include "store/sqlite_table.h"
 #include "store/statements.h"
@@ -15,22 +18,21 @@ namespace {
 const char* const kNoSuchTask = "找不到任务编号";
 const char* const kThreadFailed = "启动线程失败，返回一个错误的句柄~！";
 
+static_assert(std::size(Thresholds{}.time) == kHostClasses, "one threshold per stored class");
+
 TaskParams readHost(SqliteTable& table, std::int32_t hostId) {
+    HostRecord host;
+    readHostRecord(table, host, {HostField::name, HostField::address, HostField::thresholds,
+                                 HostField::logFlag});
     TaskParams p;
     p.hostId = hostId;
-    table.read("servername", p.name);
-    table.read("serverip", p.target);
-    const char* const times[] = {"time1", "time2", "time3", "time4"};
-    const char* const colors[] = {"color1", "color2", "color3", "color4"};
-    for (int i = 0; i < 4; ++i) {
-        int value = 0;
-        if (table.read(times[i], value)) p.thresholds.time[i] = value;
-        value = 0;
-        if (table.read(colors[i], value)) p.thresholds.color[i] = value;
+    p.name = host.name;
+    p.target = host.address;
+    for (int i = 0; i < kHostClasses; ++i) {
+        p.thresholds.time[i] = host.time[i];
+        p.thresholds.color[i] = host.color[i];
     }
-    int record = 0;
-    table.read("record", record);
-    p.logFlag = record != 0;
+    p.logFlag = host.logFlag != 0;
     return p;
 }
 
@@ -52,13 +54,14 @@ std::int32_t startTask(SqliteTable& table, std::int32_t hostId) {
 
 }  // namespace
 
-Text TaskControl(std::int32_t hostId, int operation) {
+Text TaskControl(std::int32_t hostId, TaskOperation operation) {
     SqliteDB* db = monitorDatabase();
     SqliteTable table;
-    if (!db || !table.open("serverlist", *db) || !table.find(TaskHostCondition(hostId)))
+    if (!db || !openHostTable(table, *db) || !table.find(TaskHostCondition(hostId)))
         return kNoSuchTask;
-    int handle = 0;
-    table.read("handle", handle);
+    HostRecord host;
+    readHostRecord(table, host, {HostField::handle});
+    const int handle = host.handle;
     if (operation == taskStop) {
         setStopToken(handle);  // 0 or a token no longer live: nothing happens
         return Text();
@@ -68,7 +71,8 @@ Text TaskControl(std::int32_t hostId, int operation) {
     const std::int32_t token = startTask(table, hostId);
     if (!token) return kThreadFailed;
     table.edit();
-    table.write("handle", static_cast<int>(token));
+    host.handle = token;
+    writeHostRecord(table, host, {HostField::handle});
     table.update();
     return Text();
 }

@@ -14,4 +14,4 @@ enum TaskOperation : int { taskStart = 1, taskStop = 2 };
 
 // Empty on success, else the reason ("找不到任务编号", "启动线程失败，返回一个错误的句柄~！");
 // callers do not show it.
-Text TaskControl(std::int32_t hostId, int operation);
+Text TaskControl(std::int32_t hostId, TaskOperation operation);

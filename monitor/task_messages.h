@@ -11,9 +11,6 @@
 #include "runtime/text.h"
 #include "runtime/values.h"
 
-// Window message of a status report: wParam = the hand-off block, lParam = 0.
-constexpr std::uint32_t kTaskStatusMessage = 0x8075;
-
 struct TaskParams {
     std::int32_t hostId = 0;
     Text name;

@@ -5,7 +5,8 @@
 #include "monitor/stop_tokens.h"
 #include "runtime/datetime.h"
 #include "runtime/handoff_block.h"
-#include "runtime/lock.h"
+#include "runtime/lock_guard.h"
+#include "runtime/ui_post.h"
 #include "store/date_text.h"
 #include "store/sqlite_db.h"
 #include "store/statements.h"
@@ -45,18 +46,16 @@ void MonitorTask::runCycle() {
 void MonitorTask::logCycle(const Classification& c, const Text& date) {
     SqliteDB* db = monitorDatabase();
     if (!db) return;
-    const LockHandle lock = monitorLogLock();
-    enterLock(lock);  // a lock not yet made (0) or already deleted: no lock
+    const LockGuard logLock(monitorLogLock());  // not yet made (0) or already deleted: no lock
     db->execute(LogInsertSql(params_.name, params_.target, params_.hostId, c.effectiveLatency,
                              c.color, date, c.level));
-    leaveLock(lock);
 }
 
 void MonitorTask::post(const TaskStatusMessage& message) {
     const std::uintptr_t block = makeHandoffBlock(encodeTaskStatus(message));
     if (!block) return;
     // A receiver that is gone refuses the message; the block is still ours.
-    if (!postToUi(monitorReceiver(), kTaskStatusMessage, block, 0)) takeHandoffBlock(block);
+    if (!postToUi(monitorReceiver(), kStatusReportMessage, block, 0)) takeHandoffBlock(block);
 }
 
 void MonitorTask::run() {

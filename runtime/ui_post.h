@@ -11,6 +11,11 @@
 
 using UiReceiver = std::uintptr_t;
 
+// The message a monitor task posts with its status report: wParam is the
+// hand-off block holding the report, lParam is 0. Defined once here, where
+// both the poster and the window engine that raises it as an event see it.
+constexpr std::uint32_t kStatusReportMessage = 0x8075;
+
 // False when the message was not queued (no such receiver, queue full):
 // whatever wParam owns then still belongs to the poster.
 bool postToUi(UiReceiver receiver, std::uint32_t message, std::uintptr_t wParam,

@@ -1,40 +1,77 @@
 #include "store/schema.h"
 
+#include <sqlite3.h>
+
+#include <iterator>
+#include <set>
+#include <string>
+
 #include "store/file_probe.h"
 #include "store/sqlite_db.h"
+#include "store/sqlite_statement.h"
 
 namespace {
 
-// Statements run one by one: journal_mode cannot change inside a transaction.
-const char* const kSchema[] = {
-    // WAL keeps each log row's commit durable (synchronous FULL) at a
-    // fraction of the rollback journal's syncs; the mode stays with the file.
-    "PRAGMA journal_mode=WAL;",
-    "CREATE TABLE serverlist (id INTEGER PRIMARY KEY, servername TEXT, serverip TEXT,"
-    " time1 INTEGER, color1 INTEGER, time2 INTEGER, color2 INTEGER,"
-    " time3 INTEGER, color3 INTEGER, time4 INTEGER, color4 INTEGER,"
-    " auto INTEGER, record INTEGER, handle INTEGER);",
-    "CREATE TABLE record (id INTEGER PRIMARY KEY, name TEXT, ip TEXT, list_id INTEGER,"
-    " time INTEGER, color INTEGER, date TEXT, type INTEGER);",
+// WAL keeps each log row's commit durable (synchronous FULL) at a fraction
+// of the rollback journal's syncs; the mode stays with the file, so it is
+// set once, when the file is made. It cannot change inside a transaction:
+// every statement here runs on its own.
+const char* const kJournalMode = "PRAGMA journal_mode=WAL;";
+
+// Every table and index by name, each made by its own statement; tables
+// before the indexes on them. A new table or index is one more line.
+const SchemaObject kObjects[] = {
+    {"serverlist",
+     "CREATE TABLE serverlist (id INTEGER PRIMARY KEY, servername TEXT, serverip TEXT,"
+     " time1 INTEGER, color1 INTEGER, time2 INTEGER, color2 INTEGER,"
+     " time3 INTEGER, color3 INTEGER, time4 INTEGER, color4 INTEGER,"
+     " auto INTEGER, record INTEGER, handle INTEGER);"},
+    {"record",
+     "CREATE TABLE record (id INTEGER PRIMARY KEY, name TEXT, ip TEXT, list_id INTEGER,"
+     " time INTEGER, color INTEGER, date TEXT, type INTEGER);"},
     // The log query filters by type and lists by id descending: this index
     // (type, row id) serves both, sparse or dense. An index on date would
     // turn a wide time range into a sort of every row; a scan by id stops
     // after 1000 matches instead.
-    "CREATE INDEX record_type ON record (type);",
+    {"record_type", "CREATE INDEX record_type ON record (type);"},
 };
+
+// The names of the file's tables and indexes; false when they cannot be read.
+bool existingNames(SqliteDB& db, std::set<std::string>& names) {
+    SqliteStatement stmt;
+    if (!stmt.prepare(db.connection(), "SELECT name FROM sqlite_master")) return false;
+    int rc;
+    while ((rc = stmt.step()) == SQLITE_ROW) {
+        const unsigned char* name = sqlite3_column_text(stmt.get(), 0);
+        if (name) names.insert(reinterpret_cast<const char*>(name));
+    }
+    return rc == SQLITE_DONE;
+}
 
 }  // namespace
 
+std::vector<SchemaObject> SchemaObjects() { return {std::begin(kObjects), std::end(kObjects)}; }
+
 Text SchemaSql() {
-    Text all;
-    for (const char* statement : kSchema) all += Text(statement) + "\n";
+    Text all = Text(kJournalMode) + "\n";
+    for (const SchemaObject& object : kObjects) all += Text(object.statement) + "\n";
     return all;
 }
 
 bool CreateSchema(SqliteDB& db) {
-    for (const char* statement : kSchema)
-        if (!db.execute(statement)) return false;
+    if (!db.execute(kJournalMode)) return false;
+    for (const SchemaObject& object : kObjects)
+        if (!db.execute(object.statement)) return false;
     return true;
+}
+
+bool CreateMissingSchema(SqliteDB& db) {
+    std::set<std::string> names;
+    if (!db.isOpen() || !existingNames(db, names)) return false;
+    bool all = true;
+    for (const SchemaObject& object : kObjects)
+        if (!names.count(object.name)) all = db.execute(object.statement) && all;
+    return all;
 }
 
 bool CreateDatabaseFile(const Text& path) {

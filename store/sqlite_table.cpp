@@ -16,6 +16,15 @@ constexpr std::size_t kMaxTableName = 1023;
 
 Text rowIdText(std::int64_t id) { return toText(id); }
 
+// Formats one statement of the table's (a piece: statement_piece.h) and
+// prepares it; false when it does not fit the piece buffer or SQLite
+// refuses it.
+template <typename... Names>
+bool preparePiece(SqliteStatement& stmt, sqlite3* db, const char* format, const Names&... names) {
+    std::string sql;
+    return appendPiece(sql, format, names...) && stmt.prepare(db, gbkToUtf8(Text(sql)));
+}
+
 }  // namespace
 
 SqliteTable::SqliteTable() = default;
@@ -52,10 +61,8 @@ bool SqliteTable::open(const Text& tableName, SqliteDB& db) {
 }
 
 bool SqliteTable::loadColumns() {
-    std::string sql;
-    if (!appendPiece(sql, "SELECT * FROM %s LIMIT 0", name_)) return false;
     SqliteStatement stmt;
-    if (!stmt.prepare(db_, gbkToUtf8(Text(sql)))) return false;
+    if (!preparePiece(stmt, db_, "SELECT * FROM %s LIMIT 0", name_)) return false;
     const int rc = stmt.step();
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return false;
     const int count = sqlite3_column_count(stmt.get());
@@ -71,10 +78,8 @@ bool SqliteTable::loadColumns() {
 }
 
 bool SqliteTable::loadSnapshot() {
-    std::string sql;
-    if (!appendPiece(sql, "SELECT _ROWID_ FROM %s ORDER BY _ROWID_ ", name_)) return false;
     SqliteStatement stmt;
-    if (!stmt.prepare(db_, gbkToUtf8(Text(sql)))) return false;
+    if (!preparePiece(stmt, db_, "SELECT _ROWID_ FROM %s ORDER BY _ROWID_ ", name_)) return false;
     std::vector<std::int64_t> ids;
     int rc;
     while ((rc = stmt.step()) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(stmt.get(), 0));
@@ -237,12 +242,9 @@ int SqliteTable::schemaVersion() const {
 
 bool SqliteTable::currentRowStillThere() const {
     if (!hasCurrent()) return false;
-    std::string sql;
-    if (!appendPiece(sql, "SELECT 1 FROM %s WHERE _ROWID_=%s", name_,
-                     rowIdText(rowIds_[position_ - 1])))
-        return false;
     SqliteStatement stmt;
-    return stmt.prepare(db_, gbkToUtf8(Text(sql))) && stmt.step() == SQLITE_ROW;
+    return preparePiece(stmt, db_, "SELECT 1 FROM %s WHERE _ROWID_=%s", name_, rowIdText(rowIds_[position_ - 1])) &&
+           stmt.step() == SQLITE_ROW;
 }
 
 bool SqliteTable::find(const Text& condition) {
@@ -266,12 +268,11 @@ bool SqliteTable::readField(const FieldSelector& field, const FieldVariable& var
     if (mode_ == Mode::closed || !hasCurrent()) return false;
     const int column = columnOf(field);
     if (column < 0) return false;
-    std::string sql;
-    if (!appendPiece(sql, "SELECT %s FROM %s WHERE _ROWID_ = %s ", columns_[column], name_,
-                     rowIdText(rowIds_[position_ - 1])))
-        return false;
     SqliteStatement stmt;
-    if (!stmt.prepare(db_, gbkToUtf8(Text(sql))) || stmt.step() != SQLITE_ROW) return false;
+    if (!preparePiece(stmt, db_, "SELECT %s FROM %s WHERE _ROWID_ = %s ", columns_[column], name_,
+                      rowIdText(rowIds_[position_ - 1])) ||
+        stmt.step() != SQLITE_ROW)
+        return false;
     storeColumn(stmt.get(), 0, variable);
     return true;
 }

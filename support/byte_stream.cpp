@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -188,35 +189,37 @@ std::vector<DateTime> ByteStream::readDateTimeArray() {
     return values;
 }
 
-std::vector<Text> ByteStream::readTextArray() {
+template <typename T, typename ReadElement>
+std::vector<T> ByteStream::readElementArray(ReadElement readElement) {
     const int count = remaining() >= 2 ? readShort() : -1;
     if (count < 0) {
         reportError(kArrayName, kArrayCode, 2);
         return {};
     }
-    std::vector<Text> values;
+    std::vector<T> values;
     for (int i = 0; i < count; ++i) {
-        Text element = readText();
-        if (element.empty()) return {};  // no text reads back empty: the read failed and reported
-        values.push_back(std::move(element));
+        std::optional<T> element = readElement();
+        if (!element) return {};  // the element's own read reported the failure
+        values.push_back(std::move(*element));
     }
     return values;
 }
 
+std::vector<Text> ByteStream::readTextArray() {
+    return readElementArray<Text>([this]() -> std::optional<Text> {
+        Text element = readText();
+        if (element.empty()) return std::nullopt;  // no text reads back empty: the read failed
+        return element;
+    });
+}
+
 std::vector<ByteSet> ByteStream::readBytesArray() {
-    const int count = remaining() >= 2 ? readShort() : -1;
-    if (count < 0) {
-        reportError(kArrayName, kArrayCode, 2);
-        return {};
-    }
-    std::vector<ByteSet> values;
-    for (int i = 0; i < count; ++i) {
+    return readElementArray<ByteSet>([this]() -> std::optional<ByteSet> {
         const int before = remaining();
         ByteSet element = readBytes();
-        if (remaining() == before) return {};  // the element read failed and reported
-        values.push_back(std::move(element));
-    }
-    return values;
+        if (remaining() == before) return std::nullopt;  // nothing taken: the read failed
+        return element;
+    });
 }
 
 bool ByteStream::skip(int n) {

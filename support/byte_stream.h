@@ -98,6 +98,9 @@ public:
 private:
     template <typename T> T readScalar(const char* name, int code);
     template <typename T> std::vector<T> readArray(const char* name, int code);
+    // Arrays of elements of their own length: the count, then each element's
+    // read; nullopt from readElement fails the whole array.
+    template <typename T, typename ReadElement> std::vector<T> readElementArray(ReadElement readElement);
     template <typename T> bool writeArray(const std::vector<T>& values);
     ByteSet take(int n);
     void reportError(const Text& name, int code, int needed);

@@ -2,7 +2,7 @@
 
 #include "monitor/monitor_context.h"
 #include "monitor/task_control.h"
-#include "runtime/lock.h"
+#include "runtime/lock_guard.h"
 #include "runtime/win32/list_view_commands.h"
 #include "store/sqlite_db.h"
 #include "store/statements.h"
@@ -37,12 +37,12 @@ void writeHostRow(int row, const HostForm& form) {
     setItemText(hostList(), row, 4, form.record ? "正常记录" : "停止记录");
 }
 
-void controlEveryTask(int operation) {
+void controlEveryTask(TaskOperation operation) {
     ::Unit list = hostList();
     for (int row = 0, n = itemCount(list); row < n; ++row) TaskControl(itemData(list, row), operation);
 }
 
-void controlCurrentTask(int operation) {
+void controlCurrentTask(TaskOperation operation) {
     int row = currentRow();
     if (row < 0) return;  // no host has id 0: TaskControl would do nothing anyway
     TaskControl(itemData(hostList(), row), operation);
@@ -92,11 +92,9 @@ void deleteHosts(SqliteDB& db) {
         int id = itemData(list, row);
         // Under the log lock, so that the host's task cannot be writing a
         // log row while its task ends and its host row goes.
-        LockHandle lock = monitorLogLock();
-        enterLock(lock);
+        const LockGuard logLock(monitorLogLock());
         TaskControl(id, taskStop);
         db.execute(HostDeleteSql(id));
-        leaveLock(lock);
     }
     // Each deletion moves the later rows up by one.
     for (size_t j = 0; j < rows.size(); ++j) deleteItem(list, rows[j] - static_cast<int>(j));

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "store/host_record.h"
 #include "ui/integer_edit.h"
 
 namespace {
@@ -25,9 +26,26 @@ constexpr ControlTemplate colourPicker(const char* name, int top, std::uint32_t 
     return {.name = name, .kind = ControlKind::ColourPicker, .container = 0, .page = -1, .left = 212,
             .top = top, .width = 108, .height = 24, .visible = true, .value = colour};
 }
-constexpr std::uint32_t rgb(int r, int g, int b) {
-    return static_cast<std::uint32_t>(r | (g << 8) | (b << 16));
+
+// A new host's threshold (non-negative) as its box's first text, made at
+// compile time from the one definition of the defaults.
+struct DecimalText {
+    char digits[12] = {};
+};
+constexpr DecimalText decimal(std::int32_t n) {
+    DecimalText text;
+    char reversed[12] = {};
+    int count = 0;
+    do {
+        reversed[count++] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    for (int i = 0; i < count; ++i) text.digits[i] = reversed[count - 1 - i];
+    return text;
 }
+constexpr DecimalText kNewTimeTexts[kHostClasses] = {decimal(kNewHostTimes[0]), decimal(kNewHostTimes[1]),
+                                                     decimal(kNewHostTimes[2]), decimal(kNewHostTimes[3])};
+constexpr std::uint32_t newColour(int i) { return static_cast<std::uint32_t>(kNewHostColours[i]); }
 
 const ControlTemplate kControls[] = {
     label("标签1", 20, "备注名称"),
@@ -35,17 +53,17 @@ const ControlTemplate kControls[] = {
     label("标签2", 52, "IP/域名"),
     edit("编辑框_通讯地址", 52),
     label("标签5", 84, "网络良好"),
-    integerEdit("编辑框_网络良好", 84, "30"),
-    colourPicker("颜色选择器_网络良好", 84, rgb(0, 128, 0)),
+    integerEdit("编辑框_网络良好", 84, kNewTimeTexts[0].digits),
+    colourPicker("颜色选择器_网络良好", 84, newColour(0)),
     label("标签4", 116, "网络正常"),
-    integerEdit("编辑框_网络正常", 116, "100"),
-    colourPicker("颜色选择器_网络正常", 116, rgb(255, 128, 0)),
+    integerEdit("编辑框_网络正常", 116, kNewTimeTexts[1].digits),
+    colourPicker("颜色选择器_网络正常", 116, newColour(1)),
     label("标签7", 148, "网络异常"),
-    integerEdit("编辑框_网络异常", 148, "200"),
-    colourPicker("颜色选择器_网络异常", 148, rgb(255, 0, 0)),
+    integerEdit("编辑框_网络异常", 148, kNewTimeTexts[2].digits),
+    colourPicker("颜色选择器_网络异常", 148, newColour(2)),
     label("标签6", 180, "连接超时"),
-    integerEdit("编辑框_网络超时", 180, "500"),
-    colourPicker("颜色选择器_网络超时", 180, rgb(96, 96, 96)),
+    integerEdit("编辑框_网络超时", 180, kNewTimeTexts[3].digits),
+    colourPicker("颜色选择器_网络超时", 180, newColour(3)),
     {.name = "选择框1", .kind = ControlKind::CheckBox, .container = 0, .page = -1, .left = 112,
      .top = 210, .width = 94, .height = 24, .text = "记录日志", .visible = true, .value = 0},
     // Never shown: it only carries the host's auto-start value.

@@ -2,6 +2,7 @@
 
 #include "runtime/convert.h"
 #include "runtime/win32/window_commands.h"
+#include "store/host_record.h"
 #include "store/sqlite_dataset.h"
 #include "store/sqlite_table.h"
 #include "store/statements.h"
@@ -13,10 +14,8 @@ namespace {
 
 using namespace HostDlg;
 
-const int kTimeBoxes[4] = {编辑框_网络良好, 编辑框_网络正常, 编辑框_网络异常, 编辑框_网络超时};
-const int kColourPickers[4] = {颜色选择器_网络良好, 颜色选择器_网络正常, 颜色选择器_网络异常, 颜色选择器_网络超时};
-const char* const kTimeColumns[4] = {"time1", "time2", "time3", "time4"};
-const char* const kColourColumns[4] = {"color1", "color2", "color3", "color4"};
+const int kTimeBoxes[kHostClasses] = {编辑框_网络良好, 编辑框_网络正常, 编辑框_网络异常, 编辑框_网络超时};
+const int kColourPickers[kHostClasses] = {颜色选择器_网络良好, 颜色选择器_网络正常, 颜色选择器_网络异常, 颜色选择器_网络超时};
 
 ::Unit field(int unit) { return unitOf(hostDialog(), unit); }
 
@@ -42,6 +41,32 @@ bool checked(int unit) {
 // stored as the box would have shown it.
 int thresholdOf(int unit) { return toInt(normaliseIntegerText(textOf(unit))); }
 
+// The fields the dialog and the record hold alike, copied either way.
+template <typename From, typename To> void copySharedFields(const From& from, To& to) {
+    to.name = from.name;
+    to.address = from.address;
+    for (int i = 0; i < kHostClasses; ++i) {
+        to.time[i] = from.time[i];
+        to.color[i] = from.color[i];
+    }
+}
+
+HostForm formOf(const HostRecord& host) {
+    HostForm form;
+    copySharedFields(host, form);
+    form.record = host.logFlag != 0;
+    form.autoStart = host.autoStart != 0;
+    return form;
+}
+
+HostRecord recordOf(const HostForm& form) {
+    HostRecord host;
+    copySharedFields(form, host);
+    host.logFlag = form.record ? 1 : 0;
+    host.autoStart = form.autoStart ? 1 : 0;
+    return host;
+}
+
 }  // namespace
 
 HostForm readHostForm() {
@@ -50,7 +75,7 @@ HostForm readHostForm() {
     form.address = capHostText(textOf(编辑框_通讯地址));
     if (form.name.empty()) form.name = "[未命名]";
     if (form.address.empty()) form.address = "127.0.0.1";
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kHostClasses; ++i) {
         form.time[i] = thresholdOf(kTimeBoxes[i]);
         form.color[i] = intOf(getProperty(field(kColourPickers[i]), Property::Colour));
     }
@@ -62,7 +87,7 @@ HostForm readHostForm() {
 void writeHostForm(const HostForm& form) {
     setProperty(field(编辑框_备注名称), Property::Content, form.name);
     setProperty(field(编辑框_通讯地址), Property::Content, form.address);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kHostClasses; ++i) {
         setProperty(field(kTimeBoxes[i]), Property::Content, normaliseIntegerText(toText(form.time[i])));
         setProperty(field(kColourPickers[i]), Property::Colour, static_cast<std::int32_t>(form.color[i]));
     }
@@ -73,36 +98,23 @@ void writeHostForm(const HostForm& form) {
 bool loadHostForm(SqliteDB& db, int hostId, HostForm& form) {
     SqliteDataset rows;
     if (!rows.open(HostLoadSql(hostId), db) || !rows.requery() || !rows.moveNext()) return false;
-    HostForm loaded;
-    rows.read("servername", loaded.name);
-    rows.read("serverip", loaded.address);
-    for (int i = 0; i < 4; ++i) {
-        rows.read(kTimeColumns[i], loaded.time[i]);
-        rows.read(kColourColumns[i], loaded.color[i]);
+    // A threshold the row cannot give stays at the new host's value.
+    HostRecord host;
+    for (int i = 0; i < kHostClasses; ++i) {
+        host.time[i] = kNewHostTimes[i];
+        host.color[i] = kNewHostColours[i];
     }
-    int flag = 0;
-    rows.read("record", flag);
-    loaded.record = flag != 0;
-    flag = 0;
-    rows.read("auto", flag);
-    loaded.autoStart = flag != 0;
-    form = loaded;
+    readHostRecord(rows, host, kHostFormFields);
+    form = formOf(host);
     return true;
 }
 
 std::int64_t storeHostForm(SqliteDB& db, int hostId, const HostForm& form) {
     SqliteTable table;
-    if (!table.open("serverlist", db)) return 0;
+    if (!openHostTable(table, db)) return 0;
     bool adding = hostId <= 0;
     if (adding ? !table.addNew() : !(table.find(HostSaveCondition(hostId)) && table.edit())) return 0;
-    table.write("servername", form.name);
-    table.write("serverip", form.address);
-    for (int i = 0; i < 4; ++i) {
-        table.write(kTimeColumns[i], form.time[i]);
-        table.write(kColourColumns[i], form.color[i]);
-    }
-    table.write("record", static_cast<int>(form.record));
-    table.write("auto", static_cast<int>(form.autoStart));
+    writeHostRecord(table, recordOf(form), kHostFormFields);
     if (!table.update()) return 0;
     // Not db.lastInsertRowId(): monitor tasks insert log rows on the same
     // connection and may have done so since our insert.

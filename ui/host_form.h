@@ -1,20 +1,22 @@
 // The host dialog's fields as one value: read from and written to the
-// dialog, loaded from and stored into table `serverlist`.
+// dialog, loaded from and stored into the host's record (store/host_record.h).
 // The user-interface thread only (the dialog and the SqliteTable/Dataset
 // objects belong to it).
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "runtime/text.h"
+#include "store/host_record.h"
 
 class SqliteDB;
 
 struct HostForm {
     Text name;
     Text address;
-    int time[4] = {30, 100, 200, 500};
-    int color[4] = {0x008000, 0x0080FF, 0x0000FF, 0x606060};
+    std::array<std::int32_t, kHostClasses> time = kNewHostTimes;
+    std::array<std::int32_t, kHostClasses> color = kNewHostColours;
     bool record = false;
     bool autoStart = true;
 };

@@ -2,7 +2,7 @@
 
 #include "monitor/monitor_context.h"
 #include "runtime/convert.h"
-#include "runtime/lock.h"
+#include "runtime/lock_guard.h"
 #include "runtime/win32/list_view_commands.h"
 #include "runtime/win32/message_box.h"
 #include "store/date_text.h"
@@ -59,6 +59,13 @@ int askMainWindow(const char* text, int flags) {
     return messageBox(Text(text), flags, "信息：", mainWindow().handle());
 }
 
+// Under the log lock, as every write to the log is: the clear never runs
+// between a task's entering the lock and its log insert.
+bool clearLogUnderLock(SqliteDB& db) {
+    const LockGuard logLock(monitorLogLock());
+    return db.execute(LogClearSql());
+}
+
 }  // namespace
 
 void queryLog(SqliteDB& db) {
@@ -74,10 +81,7 @@ void queryLog(SqliteDB& db) {
 
 void clearLog(SqliteDB& db) {
     if (askMainWindow("是否清空所有日志？", MB_YESNO | MB_ICONQUESTION) != 5) return;
-    LockHandle lock = monitorLogLock();
-    enterLock(lock);
-    bool cleared = db.execute(LogClearSql());
-    leaveLock(lock);
+    const bool cleared = clearLogUnderLock(db);
     if (!cleared) {
         askMainWindow("操作失败", MB_OK | MB_ICONERROR);
         return;

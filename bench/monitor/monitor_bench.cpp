@@ -83,7 +83,7 @@ void drain(UiReceiver receiver, Clock::time_point until, Sink sink) {
     HWND window = reinterpret_cast<HWND>(receiver);
     for (;;) {
         MSG msg;
-        while (PeekMessageW(&msg, window, kTaskStatusMessage, kTaskStatusMessage, PM_REMOVE))
+        while (PeekMessageW(&msg, window, kStatusReportMessage, kStatusReportMessage, PM_REMOVE))
             sink(decodeTaskStatus(takeHandoffBlock(msg.wParam)));
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
         if (left <= 0) return;

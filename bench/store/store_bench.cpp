@@ -17,6 +17,7 @@
 
 #include "runtime/datetime.h"
 #include "store/date_text.h"
+#include "store/host_record.h"
 #include "store/schema.h"
 #include "store/sqlite_dataset.h"
 #include "store/sqlite_db.h"
@@ -158,20 +159,16 @@ void startUpScan(const std::string& dir, int hosts) {
     const auto start = Clock::now();
     db.beginTransaction();
     SqliteTable table;
-    table.open("serverlist", db);
+    openHostTable(table, db);
     const int count = table.recordCount();
     table.moveFirst();
     for (int i = 0; i < count; ++i) {
-        int id = 0, record = 0;
-        Text name, ip;
-        std::int64_t handle = 0;
-        table.read("id", id);
-        table.read("servername", name);
-        table.read("serverip", ip);
-        table.read("record", record);
-        table.read("handle", handle);
+        // The fields the program's start-up reads, in its order.
+        HostRecord host;
+        readHostRecord(table, host, {HostField::id, HostField::address, HostField::name,
+                                     HostField::logFlag, HostField::autoStart});
         table.edit();
-        table.write("handle", 0);
+        writeHostRecord(table, host, {HostField::handle});
         table.update();
         table.skip();
     }

@@ -55,7 +55,10 @@ HWND createOwnerWindow(HINSTANCE instance) {
                            instance, nullptr);
 }
 
-// Steps 2-6 of the end, on the user-interface thread only.
+// The end itself, on the user-interface thread only. Idle callbacks go
+// first: one could otherwise run from a message pumped by an exit routine
+// and touch what the routines release. The owner window goes last, as the
+// routines may still show boxes it owns.
 void finishProgram(int exitCode) {
     RuntimeState& s = state();
     if (s.ending.exchange(true)) ExitProcess(static_cast<UINT>(exitCode));  // re-entered from an exit routine

@@ -232,6 +232,33 @@ TEST_F(ProgramRun, MissingDatabaseIsCreatedAndTheListStartsEmpty) {
     EXPECT_EQ(db.number("SELECT COUNT(*) FROM record"), 0);
 }
 
+// A file from before the log table existed: the start-up adds what is
+// missing, keeps the host, lists it and starts its task.
+TEST_F(ProgramRun, EarlierFileGainsTheMissingTablesAndKeepsItsHosts) {
+    const std::wstring path = folder.path() + L"\\database.db";
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(utf8Path(path).c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(raw);
+        Database db(path);
+        ASSERT_TRUE(db.exec(SchemaObjects()[0].statement));
+        ASSERT_TRUE(db.exec("INSERT INTO serverlist VALUES (4, 'old', '127.0.0.1', 0, 49152, 100, 49344, "
+                            "200, 33023, 2000, 192, 0, 0, 0)"));
+    }
+    const std::wstring exe = folder.copyIn(QERNO_PROGRAM);
+    Process program(exe, L"", folder.path());
+    HWND main = e2e::findWindow(kMainTitle, program.id());
+    ASSERT_NE(main, nullptr);
+    const auto cells = e2e::listCells(e2e::control(main, kHostListId));
+    ASSERT_EQ(cells.size(), 1u);
+    EXPECT_EQ(cells[0][0], L"old");
+    Database db(path);
+    EXPECT_EQ(db.number("SELECT COUNT(*) FROM sqlite_master WHERE name IN ('serverlist', 'record', 'record_type')"), 3);
+    EXPECT_EQ(db.number("SELECT COUNT(*) FROM serverlist WHERE id = 4 AND servername = 'old'"), 1);
+    EXPECT_EQ(db.number("SELECT COUNT(*) FROM record"), 0);
+}
+
 TEST_F(ProgramRun, RefusesToRunFromAnArchivesTemporaryFolder) {
     const std::wstring temp = folder.path() + L"\\AppData\\Local\\Temp\\7zO1234";
     for (const wchar_t* part : {L"\\AppData", L"\\AppData\\Local", L"\\AppData\\Local\\Temp", L"\\AppData\\Local\\Temp\\7zO1234"})

@@ -1,13 +1,16 @@
 // createLock, deleteLock, enterLock, leaveLock: re-entry, unknown handles,
-// mutual exclusion, and deletion while other threads use the lock.
+// mutual exclusion, and deletion while other threads use the lock; LockGuard
+// holding a lock for exactly its scope.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "runtime/lock.h"
+#include "runtime/lock_guard.h"
 #include "runtime/thread.h"
 
 namespace {
@@ -28,6 +31,19 @@ bool freeForOthers(LockHandle lock, int timeoutMs = 10000) {
     if (done) closeThreadHandle(h);
     EXPECT_TRUE(done) << "a thread could not get the lock";
     return done;
+}
+
+// True when another thread stays blocked on `lock` for a short wait; the
+// thread is let through (and joined) once the caller releases the lock via
+// `release`.
+template <typename Release> bool heldAgainstOthers(LockHandle lock, Release release) {
+    auto body = [lock] { enterLock(lock); leaveLock(lock); };
+    ThreadHandle h = spawn(&body);
+    const bool blocked = !waitThread(h, 100);
+    release();
+    EXPECT_TRUE(waitThread(h, 10000));
+    closeThreadHandle(h);
+    return blocked;
 }
 
 TEST(Lock, ReentryNeedsAsManyLeaves) {
@@ -190,6 +206,77 @@ TEST(Lock, DeleteAllLocks) {
     LockHandle c = createLock();  // still usable afterwards
     EXPECT_TRUE(freeForOthers(c));
     EXPECT_TRUE(deleteLock(c));
+}
+
+TEST(LockGuard, HoldsForItsScopeOnly) {
+    LockHandle lock = createLock();
+    {
+        std::optional<LockGuard> guard(std::in_place, lock);
+        EXPECT_TRUE(guard->holding());
+        EXPECT_TRUE(heldAgainstOthers(lock, [&] { guard.reset(); }));
+    }
+    EXPECT_TRUE(freeForOthers(lock));
+    EXPECT_TRUE(deleteLock(lock));
+}
+
+TEST(LockGuard, NestedGuardsNeedBothToEnd) {
+    LockHandle lock = createLock();
+    std::optional<LockGuard> outer(std::in_place, lock);
+    {
+        LockGuard inner(lock);  // re-entry by the holder
+    }
+    EXPECT_TRUE(heldAgainstOthers(lock, [&] { outer.reset(); }));  // outer still held it
+    EXPECT_TRUE(freeForOthers(lock));
+    EXPECT_TRUE(deleteLock(lock));
+}
+
+// Every way out of a guarded scope leaves the lock.
+TEST(LockGuard, LeftOnEveryReturnPath) {
+    LockHandle lock = createLock();
+    auto guarded = [lock](int path) {
+        LockGuard guard(lock);
+        if (path == 0) return 0;
+        for (int i = 0;; ++i)
+            if (i == path) return i;
+    };
+    for (int path : {0, 1, 5}) {
+        EXPECT_EQ(guarded(path), path);
+        EXPECT_TRUE(freeForOthers(lock)) << "path " << path;
+    }
+    EXPECT_TRUE(deleteLock(lock));
+}
+
+TEST(LockGuard, MovedGuardLeavesOnceAndEarlyLeaveEndsIt) {
+    LockHandle lock = createLock();
+    {
+        LockGuard first(lock);
+        LockGuard second(std::move(first));
+        EXPECT_FALSE(first.holding());  // NOLINT(bugprone-use-after-move): the moved-from state is the point
+        EXPECT_TRUE(second.holding());
+        LockGuard third(0);
+        third = std::move(second);  // third held nothing: nothing to leave
+        EXPECT_TRUE(heldAgainstOthers(lock, [&] { third.leave(); }));
+        EXPECT_FALSE(third.holding());
+        third.leave();  // a second leave does nothing
+    }
+    // Entered once, left once: a leave too many would have been ignored, but
+    // one too few would keep it from others.
+    EXPECT_TRUE(freeForOthers(lock));
+    EXPECT_TRUE(deleteLock(lock));
+}
+
+// A handle that is no lock (not made yet, or deleted) guards nothing,
+// as the worker's log write finds it after shutdown.
+TEST(LockGuard, NoLockGuardsNothing) {
+    LockHandle deleted = createLock();
+    EXPECT_TRUE(deleteLock(deleted));
+    for (LockHandle h : {LockHandle{0}, deleted}) {
+        LockGuard guard(h);
+        auto other = [h] { LockGuard g(h); };
+        ThreadHandle t = spawn(&other);
+        EXPECT_TRUE(waitThread(t, 10000)) << h;
+        closeThreadHandle(t);
+    }
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ public:
         const DWORD deadline = GetTickCount() + static_cast<DWORD>(timeoutMs);
         for (;;) {
             MSG msg;
-            if (PeekMessageW(&msg, window_, kTaskStatusMessage, kTaskStatusMessage, PM_REMOVE)) {
+            if (PeekMessageW(&msg, window_, kStatusReportMessage, kStatusReportMessage, PM_REMOVE)) {
                 out = decodeTaskStatus(takeHandoffBlock(msg.wParam));
                 return true;
             }

@@ -29,16 +29,7 @@ protected:
     }
 
     // The statement texts SQLite is asked to run, as prepared (parameters unexpanded).
-    void traceStatements() {
-        sqlite3_trace_v2(
-            db.connection(), SQLITE_TRACE_STMT,
-            [](unsigned, void* self, void* stmt, void*) {
-                static_cast<TableTest*>(self)->traced.push_back(
-                    sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)));
-                return 0;
-            },
-            this);
-    }
+    void traceStatements() { ::traceStatements(db, traced); }
 
     TempDbFile file;
     SqliteDB db;

@@ -53,3 +53,13 @@ long long queryInt(SqliteDB& db, const std::string& utf8Sql) {
     sqlite3_finalize(stmt);
     return out;
 }
+
+void traceStatements(SqliteDB& db, std::vector<std::string>& out) {
+    sqlite3_trace_v2(
+        db.connection(), SQLITE_TRACE_STMT,
+        [](unsigned, void* texts, void* stmt, void*) {
+            static_cast<std::vector<std::string>*>(texts)->push_back(sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)));
+            return 0;
+        },
+        &out);
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "runtime/text.h"
 
@@ -27,3 +28,6 @@ bool openWithSchema(SqliteDB& db, const TempDbFile& file);
 // A statement run straight on the connection, UTF-8, for checks.
 std::string queryText(SqliteDB& db, const std::string& utf8Sql);
 long long queryInt(SqliteDB& db, const std::string& utf8Sql);
+// From now on, appends to `out` the text of each statement the connection
+// runs, as prepared (parameters unexpanded). `out` must outlive the tracing.
+void traceStatements(SqliteDB& db, std::vector<std::string>& out);
