@@ -150,7 +150,7 @@ const std::vector<std::uint8_t>& programIconFile() {
 void showMainWindowCentred() {
     const Unit main = unitOf(mainWindow());
     setProperty(main, Property::Visible, 1);
-    setProperty(main, Property::WindowPosition, 1);
+    setProperty(main, Property::WindowPosition, WindowPosition::RestoreAndCentre);
 }
 
 // Recorded in the call stack so that a crash report names it; keep the
