@@ -11,6 +11,10 @@
 
 namespace {
 
+// The names only spell the hook's numbering; the numbers themselves stay fixed.
+static_assert(UnhookMode::RestoreIfDirect == 0 && UnhookMode::Restore == 1 &&
+              UnhookMode::RestoreOrNeutralise == 2 && AutoUnhook::On == 1);
+
 using Add = int(__cdecl*)(int, int);
 
 // a + b, in the shapes the trampoline has to deal with.

@@ -10,7 +10,7 @@
 
 namespace {
 
-// The names stand for the numbers the program is specified with.
+// The names only spell the runtime's numbering; the numbers themselves stay fixed.
 static_assert(BoxFlags::Information == 64 && BoxFlags::Question == 36);
 static_assert(BoxResult::Yes == 5 && BoxResult::No == 6);
 static_assert(RegistryRoot::ClassesRoot == 1 && RegistryRoot::LocalMachine == 4);

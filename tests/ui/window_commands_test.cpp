@@ -16,6 +16,10 @@
 
 namespace {
 
+// The names only spell the runtime's numbering; the numbers themselves stay fixed.
+static_assert(WindowPosition::Normal == 0 && WindowPosition::RestoreAndCentre == 1 &&
+              WindowPosition::Minimised == 2 && WindowPosition::Maximised == 3);
+
 struct Search {
     const wchar_t* title;
     int count;
