@@ -21,7 +21,7 @@ namespace {
 // The close box only hides the window; the tray icon brings it back.
 std::optional<int> onMainCloseQuery() {
     const Unit main = unitOf(mainWindow());
-    setProperty(main, Property::WindowPosition, 2);
+    setProperty(main, Property::WindowPosition, WindowPosition::Minimised);
     setProperty(main, Property::Visible, 0);
     showTrayBalloon("我在这里", "Qerno网络检测", NIIF_INFO);
     return 0;

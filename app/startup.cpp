@@ -96,7 +96,7 @@ void OnMainWindowCreated() {
     HWND main = mainWindow().handle();
     if (isTemporaryFolder(dir)) {
         // Text(...): a bare literal would pick the bool overload.
-        messageBox(Text("请把压缩包解压后运行！"), 64, "信息：", main);
+        messageBox(Text("请把压缩包解压后运行！"), BoxFlags::Information, "信息：", main);
         endProgram(0);
     }
     if (CheckOtherInstance(kInstanceName)) {

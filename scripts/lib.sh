@@ -16,12 +16,34 @@ ensure_setup() {
 }
 
 # configure_build NAME [cmake args...]
+# Configures once, and anew whenever the arguments or the toolchain file's
+# content differ from the ones the tree was last configured with (a stamp in
+# the tree): a tree kept from before an option change would otherwise build
+# with the old options (for example without -Werror) and hide what changed.
+# Anew means without the old cache: an option left out must fall back to its
+# default, and CMake reads a toolchain only into a fresh cache. Objects stay
+# (and ccache has them), so only what the new flags change is compiled.
 configure_build() {
   local name="$1"; shift
   local dir="$BUILD/$name"
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$dir" "${LAUNCHER[@]}" "$@" >/dev/null
-  fi
+  local stamp="$dir/.qerno-configure"
+  local wanted; wanted=$(configure_stamp "$@")
+  if [ -f "$dir/CMakeCache.txt" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$wanted" ]; then return 0; fi
+  rm -f "$stamp" "$dir/CMakeCache.txt"
+  cmake -S "$ROOT" -B "$dir" "${LAUNCHER[@]}" "$@" >/dev/null || return 1
+  printf '%s\n' "$wanted" >"$stamp"
+}
+
+# What a configuration depends on besides the sources: the arguments, the
+# compiler launcher and the content of any toolchain file named in them.
+configure_stamp() {
+  printf '%s\n' "${LAUNCHER[@]}" "$@"
+  local arg
+  for arg in "$@"; do
+    case "$arg" in
+      -DCMAKE_TOOLCHAIN_FILE=*) sha256sum "${arg#-DCMAKE_TOOLCHAIN_FILE=}" 2>/dev/null || echo "missing ${arg#*=}" ;;
+    esac
+  done
 }
 
 # Builds quietly: the full log on failure, only warnings otherwise.

@@ -10,7 +10,10 @@
 namespace {
 
 // The colour lives in the window's extra bytes: state on the window.
-COLORREF colourOf(HWND hwnd) { return static_cast<COLORREF>(GetWindowLongPtrW(hwnd, 0)); }
+constexpr int kColourSlot = 0;  // byte offset in the extra bytes
+constexpr COLORREF kColourBits = 0xFFFFFF;  // a COLORREF's red, green, blue
+
+COLORREF colourOf(HWND hwnd) { return static_cast<COLORREF>(GetWindowLongPtrW(hwnd, kColourSlot)); }
 
 void paint(HWND hwnd) {
     PAINTSTRUCT ps;
@@ -35,14 +38,14 @@ void choose(HWND hwnd) {
     cc.lpCustColors = custom;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (!ChooseColorW(&cc)) return;
-    SetWindowLongPtrW(hwnd, 0, static_cast<LONG_PTR>(cc.rgbResult));
+    SetWindowLongPtrW(hwnd, kColourSlot, static_cast<LONG_PTR>(cc.rgbResult));
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 LRESULT CALLBACK pickerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case kColourPickerSet:
-        SetWindowLongPtrW(hwnd, 0, static_cast<LONG_PTR>(wp & 0xFFFFFF));
+        SetWindowLongPtrW(hwnd, kColourSlot, static_cast<LONG_PTR>(wp & kColourBits));
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case kColourPickerGet: return static_cast<LRESULT>(colourOf(hwnd));

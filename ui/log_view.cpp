@@ -80,12 +80,12 @@ void queryLog(SqliteDB& db) {
 }
 
 void clearLog(SqliteDB& db) {
-    if (askMainWindow("是否清空所有日志？", MB_YESNO | MB_ICONQUESTION) != 5) return;
+    if (askMainWindow("是否清空所有日志？", BoxFlags::Question) != BoxResult::Yes) return;
     const bool cleared = clearLogUnderLock(db);
     if (!cleared) {
-        askMainWindow("操作失败", MB_OK | MB_ICONERROR);
+        askMainWindow("操作失败", BoxFlags::Error);
         return;
     }
     deleteAllItems(logList());
-    askMainWindow("操作成功", MB_OK | MB_ICONINFORMATION);
+    askMainWindow("操作成功", BoxFlags::Information);
 }

@@ -166,7 +166,7 @@ const std::vector<std::uint8_t>& programIconFile() {
 void showMainWindowCentred() {
     const Unit main = unitOf(mainWindow());
     setProperty(main, Property::Visible, true);
-    setProperty(main, Property::WindowPosition, WindowPosition::RestoreCentred);
+    setProperty(main, Property::WindowPosition, WindowPosition::RestoreAndCentre);
 }
 
 // Recorded in the call stack so that a crash report names it; keep the

@@ -4,10 +4,10 @@
 #include "runtime/win32/shell.h"
 
 void openWebAddress(const Text& address) {
-    Text handler = readRegistryText(1, "HTTP\\shell\\open\\command\\");
+    Text handler = readRegistryText(RegistryRoot::ClassesRoot, "HTTP\\shell\\open\\command\\");
     if (!handler.empty()) {
         openUrl(address);
         return;
     }
-    shellExecute(4, kInternetExplorerPath, " -new " + address);
+    shellExecute(ShellOperation::Open, kInternetExplorerPath, " -new " + address);
 }

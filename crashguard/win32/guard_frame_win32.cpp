@@ -6,6 +6,7 @@
 #include "crashguard/stack_analysis.h"
 #include "crashguard/win32/call_stack.h"
 #include "crashguard/win32/crash_show.h"
+#include "crashguard/win32/fpu_reset.h"
 #include "crashguard/win32/probing_reader.h"
 #include "crashguard/win32/registry.h"
 
@@ -26,9 +27,6 @@ struct CrashScratch {
 };
 
 constexpr std::uint32_t kMaxParameters = 15;
-
-void saveFpu(unsigned short& control) { asm volatile("fnstcw %0\n\tfninit" : "=m"(control)); }
-void restoreFpu(const unsigned short& control) { asm volatile("fldcw %0" : : "m"(control)); }
 
 // Reached only when the crash handling itself faults: nothing of the
 // report can be trusted any more, so say so and end.
@@ -92,10 +90,11 @@ extern "C" EXCEPTION_DISPOSITION __cdecl guardFrameHandler(EXCEPTION_RECORD* rec
         return ExceptionContinueSearch;
     }
     GuardFrame nested(fatalGuardHandler);
-    unsigned short fpu = 0;
-    saveFpu(fpu);
-    int result = crashFilter(record, context);
-    restoreFpu(fpu);
+    int result = 0;
+    {
+        ScopedFpuReset fpu;
+        result = crashFilter(record, context);
+    }
     if (result == 0) return ExceptionContinueSearch;
     if (result == -1) return ExceptionContinueExecution;
     return static_cast<EXCEPTION_DISPOSITION>(-1);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "crashguard/win32/call_stack.h"
+#include "crashguard/win32/fpu_reset.h"
 #include "crashguard/win32/guard_frame.h"
 #include "crashguard/win32/registry.h"
 #include "support/win32/inline_hook.h"
@@ -17,7 +18,7 @@ std::uint32_t g_wrapper = 0;
 
 // Destroyed at a normal end of the program, which neutralises the hook.
 InlineHook& threadHook() {
-    static InlineHook hook(1);
+    static InlineHook hook(AutoUnhook::On);
     return hook;
 }
 
@@ -83,16 +84,12 @@ std::uint8_t* makeWrapper(std::uint32_t installer, std::uint32_t exitRoutine) {
     return executableBlock(code, sizeof code);
 }
 
-void saveFpu(unsigned short& control) { asm volatile("fnstcw %0\n\tfninit" : "=m"(control)); }
-void restoreFpu(const unsigned short& control) { asm volatile("fldcw %0" : : "m"(control)); }
-
 // Swaps in the wrapper for threads of this process. A failed creation frees
 // the block again (the wrapper that would have freed it never runs).
 HANDLE createThrough(std::uint32_t process, std::uint32_t security, std::uint32_t stackSize,
                      std::uint32_t start, std::uint32_t parameter, std::uint32_t flags,
                      std::uint32_t attributes, std::uint32_t threadId, int argumentCount) {
-    unsigned short fpu = 0;
-    saveFpu(fpu);
+    ScopedFpuReset fpu;
     StartBlock* block = nullptr;
     if (process == address(GetCurrentProcess()) && g_wrapper != 0) {
         block = static_cast<StartBlock*>(GlobalAlloc(0, sizeof(StartBlock)));
@@ -110,7 +107,6 @@ HANDLE createThrough(std::uint32_t process, std::uint32_t security, std::uint32_
             : threadHook().callTrampoline(process, security, stackSize, start, parameter, flags,
                                           attributes);
     if (result == 0 && block) GlobalFree(block);
-    restoreFpu(fpu);
     return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(result));
 }
 

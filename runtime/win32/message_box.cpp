@@ -11,14 +11,14 @@ UINT messageBoxStyle(int flags) {
 
 int messageBoxResult(int systemResult) {
     switch (systemResult) {
-    case IDOK: return 0;
-    case IDCANCEL: return 1;
-    case IDABORT: return 2;
-    case IDRETRY: return 3;
-    case IDIGNORE: return 4;
-    case IDYES: return 5;
-    case IDNO: return 6;
-    default: return -1;
+    case IDOK: return BoxResult::Ok;
+    case IDCANCEL: return BoxResult::Cancel;
+    case IDABORT: return BoxResult::Abort;
+    case IDRETRY: return BoxResult::Retry;
+    case IDIGNORE: return BoxResult::Ignore;
+    case IDYES: return BoxResult::Yes;
+    case IDNO: return BoxResult::No;
+    default: return BoxResult::NotShown;
     }
 }
 

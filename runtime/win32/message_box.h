@@ -7,8 +7,21 @@
 #include "runtime/text.h"
 #include "runtime/values.h"
 
-// Shows the box and returns which button closed it: 0 OK, 1 Cancel, 2 Abort,
-// 3 Retry, 4 Ignore, 5 Yes, 6 No (-1 when the box could not be shown).
+// The flags the program shows its boxes with (MessageBox style bits).
+namespace BoxFlags {
+constexpr int Information = MB_OK | MB_ICONINFORMATION;  // 64
+constexpr int Question = MB_YESNO | MB_ICONQUESTION;     // 36
+constexpr int Error = MB_OK | MB_ICONERROR;              // 16
+}  // namespace BoxFlags
+
+// The runtime's numbering of the button that closed a box; not the system's
+// IDOK... numbers, which start at 1.
+namespace BoxResult {
+constexpr int NotShown = -1;
+constexpr int Ok = 0, Cancel = 1, Abort = 2, Retry = 3, Ignore = 4, Yes = 5, No = 6;
+}  // namespace BoxResult
+
+// Shows the box and returns which button closed it (BoxResult).
 // flags are MessageBox style bits; the box is task-modal unless the caller
 // asked for system-modal (MB_SYSTEMMODAL). owner nullptr: no owner.
 int messageBox(const Text& text, int flags, const Text& caption = "信息：", HWND owner = nullptr);

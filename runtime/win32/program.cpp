@@ -55,10 +55,10 @@ HWND createOwnerWindow(HINSTANCE instance) {
                            instance, nullptr);
 }
 
-// The end itself, on the user-interface thread only. Idle callbacks go
-// first: one could otherwise run from a message pumped by an exit routine
-// and touch what the routines release. The owner window goes last, as the
-// routines may still show boxes it owns.
+// The end proper, on the user-interface thread only: idle callbacks dropped,
+// exit routines, then the runtime's own releases (they may still be needed by
+// an exit routine), the owner window, the process. Runs once: an exit routine
+// that ends the program again ends the process at once instead of looping.
 void finishProgram(int exitCode) {
     RuntimeState& s = state();
     if (s.ending.exchange(true)) ExitProcess(static_cast<UINT>(exitCode));  // re-entered from an exit routine

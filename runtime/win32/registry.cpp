@@ -10,10 +10,10 @@ namespace {
 
 HKEY rootKey(int root) {
     switch (root) {
-    case 1: return HKEY_CLASSES_ROOT;
-    case 2: return HKEY_CURRENT_CONFIG;
-    case 4: return HKEY_LOCAL_MACHINE;
-    case 5: return HKEY_USERS;
+    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::Users: return HKEY_USERS;
     default: return HKEY_CURRENT_USER;
     }
 }

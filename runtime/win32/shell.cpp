@@ -32,19 +32,25 @@ void openUrl(const Text& url) {
 
 const wchar_t* shellVerb(int operation) {
     switch (operation) {
-    case 1: return L"edit";
-    case 2: return L"explore";
-    case 3: return L"find";
-    case 4: return L"open";
-    case 5: return L"print";
+    case ShellOperation::Edit: return L"edit";
+    case ShellOperation::Explore: return L"explore";
+    case ShellOperation::Find: return L"find";
+    case ShellOperation::Open: return L"open";
+    case ShellOperation::Print: return L"print";
     default: return nullptr;
     }
 }
 
 int shellShowCommand(int showMode) {
-    static const int commands[] = {SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED,
-                                   SW_SHOWMAXIMIZED, SW_SHOWNA, SW_MINIMIZE};
-    return showMode >= 1 && showMode <= 6 ? commands[showMode - 1] : SW_SHOWNORMAL;
+    switch (showMode) {
+    case ShowMode::Hide: return SW_HIDE;
+    case ShowMode::Normal: return SW_SHOWNORMAL;
+    case ShowMode::Minimised: return SW_SHOWMINIMIZED;
+    case ShowMode::Maximised: return SW_SHOWMAXIMIZED;
+    case ShowMode::NoActivate: return SW_SHOWNA;
+    case ShowMode::Minimise: return SW_MINIMIZE;
+    default: return SW_SHOWNORMAL;
+    }
 }
 
 int shellExecute(int operation, const Text& file, const Text& parameters, const Text& directory,

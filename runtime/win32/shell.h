@@ -12,12 +12,27 @@ int osKind();
 // "Microsoft Internet Explorer" when one exists.
 void openUrl(const Text& url);
 
-// operation: 1 edit, 2 explore, 3 find, 4 open, 5 print, other: the default
-// verb. showMode 1..6: hide, normal, minimised, maximised, show without
-// activating, minimise; other: normal. Empty directory: the current one.
-// Returns ShellExecute's result.
+// The runtime's numbering of shellExecute's verbs; any other number runs
+// the file's default verb.
+namespace ShellOperation {
+constexpr int Default = 0, Edit = 1, Explore = 2, Find = 3, Open = 4, Print = 5;
+}  // namespace ShellOperation
+
+// The runtime's numbering of the show modes (not the system's SW_ numbers);
+// any other number shows the window normally.
+namespace ShowMode {
+constexpr int Hide = 1;        // SW_HIDE
+constexpr int Normal = 2;      // SW_SHOWNORMAL
+constexpr int Minimised = 3;   // SW_SHOWMINIMIZED
+constexpr int Maximised = 4;   // SW_SHOWMAXIMIZED
+constexpr int NoActivate = 5;  // SW_SHOWNA
+constexpr int Minimise = 6;    // SW_MINIMIZE
+}  // namespace ShowMode
+
+// operation: a ShellOperation; showMode: a ShowMode. Empty directory: the
+// current one. Returns ShellExecute's result.
 int shellExecute(int operation, const Text& file, const Text& parameters = {},
-                 const Text& directory = {}, int showMode = 2);
+                 const Text& directory = {}, int showMode = ShowMode::Normal);
 
 // The pieces of shellExecute, for tests.
 const wchar_t* shellVerb(int operation);  // nullptr: the default verb

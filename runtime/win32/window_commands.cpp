@@ -67,7 +67,7 @@ void setWindowPosition(HWND hwnd, int position) {
     if (!IsWindowVisible(hwnd)) return;
     switch (position) {
     case WindowPosition::Normal: ShowWindow(hwnd, SW_SHOWNORMAL); break;
-    case WindowPosition::RestoreCentred:
+    case WindowPosition::RestoreAndCentre:
         if (IsIconic(hwnd) || IsZoomed(hwnd)) ShowWindow(hwnd, SW_RESTORE);
         centreOnScreen(hwnd);
         break;
@@ -165,7 +165,7 @@ void setProperty(Unit unit, int property, const Value& value) {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     case Property::Visible: ShowWindow(hwnd, asInt(value) ? SW_SHOW : SW_HIDE); return;
-    case 8:
+    case Property::TextSlot:
         if (!isWindow && kind == ControlKind::ColourPicker) {
             SendMessageW(hwnd, kColourPickerSet, static_cast<WPARAM>(asInt(value)), 0);
         } else if (auto text = std::get_if<Text>(&value)) {
@@ -178,7 +178,7 @@ void setProperty(Unit unit, int property, const Value& value) {
             SendMessageW(hwnd, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
         }
         return;
-    case 18:
+    case Property::StateSlot:
         if (isWindow) setWindowPosition(hwnd, asInt(value));
         else if (kind == ControlKind::CheckBox)
             SendMessageW(hwnd, BM_SETCHECK, asInt(value) ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -201,7 +201,7 @@ Value getProperty(Unit unit, int property) {
     case Property::Width: return static_cast<std::int32_t>(r.right - r.left);
     case Property::Height: return static_cast<std::int32_t>(r.bottom - r.top);
     case Property::Visible: return IsWindowVisible(hwnd) != FALSE;
-    case 8:
+    case Property::TextSlot:
         if (!isWindow && kind == ControlKind::ColourPicker)
             return static_cast<std::int32_t>(SendMessageW(hwnd, kColourPickerGet, 0, 0));
         return windowText(hwnd);
@@ -212,7 +212,7 @@ Value getProperty(Unit unit, int property) {
                 return fromSystemTime(st);
         }
         return std::monostate{};
-    case 18:
+    case Property::StateSlot:
         if (isWindow)
             return static_cast<std::int32_t>(IsIconic(hwnd)   ? WindowPosition::Minimised
                                              : IsZoomed(hwnd) ? WindowPosition::Maximised

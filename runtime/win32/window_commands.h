@@ -44,16 +44,17 @@ int sendMessage(Unit unit, int message, int wParam, int lParam);
 // selection; date box 10 value; report list 35 first selected (-1 none).
 namespace Property {
 constexpr int Left = 0, Top = 1, Width = 2, Height = 3, Visible = 5;
-constexpr int Title = 8, Content = 8, Colour = 8;
+// Two numbers mean what the unit's kind makes of them.
+constexpr int TextSlot = 8, Title = TextSlot, Content = TextSlot, Colour = TextSlot;
+constexpr int StateSlot = 18, WindowPosition = StateSlot, Checked = StateSlot;
 constexpr int DateValue = 10;
-constexpr int WindowPosition = 18, Checked = 18;
 constexpr int ComboSelection = 19;
 constexpr int FirstSelected = 35;
 }  // namespace Property
 
-// Values of a window's Property::WindowPosition.
+// Values of Property::WindowPosition.
 namespace WindowPosition {
-constexpr int Normal = 0, RestoreCentred = 1, Minimised = 2, Maximised = 3;
+constexpr int Normal = 0, RestoreAndCentre = 1, Minimised = 2, Maximised = 3;
 }  // namespace WindowPosition
 
 void setProperty(Unit unit, int property, const Value& value);

@@ -149,7 +149,7 @@ bool makeWritable(std::uintptr_t entry) {
 }  // namespace
 
 InlineHook::~InlineHook() {
-    if (autoUnhook_ != 0) unhook(2);
+    if (autoUnhook_ != AutoUnhook::Off) unhook(UnhookMode::RestoreOrNeutralise);
 }
 
 bool InlineHook::hookByName(const char* moduleName, const char* routineName, std::uintptr_t detour) {
@@ -164,7 +164,7 @@ bool InlineHook::hookAddress(std::uintptr_t entry, std::uintptr_t detour, bool a
 }
 
 bool InlineHook::install(std::uintptr_t entry, std::uintptr_t detour, bool adapter) {
-    unhook(0);
+    unhook(UnhookMode::RestoreIfDirect);
     if (stub_ != 0 || trampoline_ != 0) return false;  // one routine per object
     if (!isCode(entry) || !isCode(detour)) return false;
     if (!buildTrampoline(entry)) return false;
@@ -214,9 +214,9 @@ bool InlineHook::patchEntry(std::uintptr_t entry, std::uintptr_t detour, bool ad
 
 bool InlineHook::unhook(int mode) {
     if (!isCode(stub_) || !isCode(trampoline_)) return false;
-    if (jumpDestination(target_) == detour_ || mode == 1) {
+    if (jumpDestination(target_) == detour_ || mode == UnhookMode::Restore) {
         restoreEntry();
-    } else if (mode == 2) {
+    } else if (mode == UnhookMode::RestoreOrNeutralise) {
         neutralise();
     } else {
         return false;

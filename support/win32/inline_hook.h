@@ -9,17 +9,34 @@
 // callTrampoline() may run on any thread once the hook is in place.
 //
 // Generated code (trampoline, jump stub) lives in PAGE_EXECUTE_READWRITE
-// blocks of its own. unhook(1) frees them; a neutralised hook (unhook(2), the
-// destruction path) keeps them for the rest of the process, because another
-// patch may still lead through them.
+// blocks of its own. unhook(UnhookMode::Restore) frees them; a neutralised
+// hook (UnhookMode::RestoreOrNeutralise, the destruction path) keeps them for
+// the rest of the process, because another patch may still lead through them.
 #pragma once
 
 #include <cstdint>
 
+// unhook's modes, by the numbers the hook's callers store.
+namespace UnhookMode {
+// Restore only when the entry's jump leads straight to the detour (someone
+// rewrote it), else fail.
+constexpr int RestoreIfDirect = 0;
+// Always restore the entry's bytes and free stub and trampoline.
+constexpr int Restore = 1;
+// Restore as RestoreIfDirect would, else neutralise: the stub jumps to the
+// trampoline, so calls through the patched entry reach the routine's own code.
+constexpr int RestoreOrNeutralise = 2;
+}  // namespace UnhookMode
+
+// autoUnhook values: whether destruction unhooks (RestoreOrNeutralise).
+namespace AutoUnhook {
+constexpr int Off = 0, On = 1;
+}  // namespace AutoUnhook
+
 class InlineHook {
 public:
-    // autoUnhook non-zero: destruction calls unhook(2).
-    explicit InlineHook(int autoUnhook = 0) : autoUnhook_(autoUnhook) {}
+    // autoUnhook non-zero: destruction calls unhook(UnhookMode::RestoreOrNeutralise).
+    explicit InlineHook(int autoUnhook = AutoUnhook::Off) : autoUnhook_(autoUnhook) {}
     ~InlineHook();
     InlineHook(const InlineHook&) = delete;
     InlineHook& operator=(const InlineHook&) = delete;
@@ -29,7 +46,7 @@ public:
     bool hookByName(const char* moduleName, const char* routineName, std::uintptr_t detour);
     bool hookAddress(std::uintptr_t entry, std::uintptr_t detour, bool adapter = false);
 
-    // Fails when this object still hooks a routine (after unhook(0)), when
+    // Fails when this object still hooks a routine (after RestoreIfDirect), when
     // entry or detour is not code, when the first instructions of the entry
     // cannot be moved (a short branch or near Jcc, undecodable, or the routine
     // ending - RET, JMP r/m - before 5 bytes are covered),
@@ -38,13 +55,7 @@ public:
     // first stack argument: FF 34 24 89 4C 24 04.
     bool install(std::uintptr_t entry, std::uintptr_t detour, bool adapter = false);
 
-    // mode 0: restore only when the entry's jump leads straight to the detour
-    //         (someone rewrote it), else fail;
-    // mode 1: always restore the entry's bytes and free stub and trampoline;
-    // mode 2: restore as mode 0 would, else neutralise: the stub jumps to the
-    //         trampoline, so calls through the patched entry reach the
-    //         routine's own code.
-    // Fails when nothing is hooked.
+    // mode: an UnhookMode. Fails when nothing is hooked.
     bool unhook(int mode);
 
     // Calls the routine's own code with up to 12 argument words and returns
@@ -72,7 +83,7 @@ private:
 
     std::uintptr_t target_ = 0;
     std::uintptr_t detour_ = 0;
-    int autoUnhook_ = 0;
+    int autoUnhook_ = AutoUnhook::Off;
     std::uintptr_t stub_ = 0;
     std::uintptr_t trampoline_ = 0;
     int copiedLength_ = 0;

@@ -27,7 +27,7 @@ const std::wstring kLogging = L"\u6b63\u5e38\u8bb0\u5f55";         // 正常记�
 const std::wstring kNotLogging = L"\u505c\u6b62\u8bb0\u5f55";      // 停止记录
 constexpr int kHostListId = 2;
 constexpr UINT kTrayCallback = 123456;
-constexpr int kTrayMenuExit = 3;  // 显示, 关于程序, 更多软件, 退出 (separators not counted)
+const std::wstring kExitItem = L"\u9000\u51fa";                 // 退出, of the tray menu
 
 struct Host {
     int id;
@@ -175,7 +175,7 @@ TEST_F(ProgramRun, ListsMonitorsColoursAndLogsTheHostsThenEndsFromTheTray) {
     // "退出" from the tray menu: the process ends with 0.
     PostMessageW(main, kTrayCallback, 1, WM_RBUTTONDOWN);
     ASSERT_NE(e2e::findPopupMenu(), nullptr);
-    ASSERT_TRUE(e2e::chooseMenuItem(kTrayMenuExit));
+    ASSERT_TRUE(e2e::chooseMenuItem(kExitItem));
     EXPECT_EQ(program.waitExit(10000), 0u);
 }
 
@@ -298,7 +298,7 @@ TEST_F(ProgramRun, ExitWhileManyTasksLogEndsCleanly) {
         }
         PostMessageW(main, kTrayCallback, 1, WM_RBUTTONDOWN);
         ASSERT_NE(e2e::findPopupMenu(), nullptr);
-        ASSERT_TRUE(e2e::chooseMenuItem(kTrayMenuExit));
+        ASSERT_TRUE(e2e::chooseMenuItem(kExitItem));
         EXPECT_EQ(program.waitExit(15000), 0u);
     }
     // The program closed its connection: the last close folds the WAL back.

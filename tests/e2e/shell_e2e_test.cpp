@@ -18,6 +18,7 @@ namespace {
 using e2e::Box;
 
 const std::wstring kMainTitle = L"Qerno\u7f51\u7edc\u68c0\u6d4b";  // Qerno网络检测
+const std::wstring kAddTitle = L"\u6dfb\u52a0";                   // 添加
 
 // Control ids of the main window, in its template's order.
 enum MainId {
@@ -110,16 +111,21 @@ TEST_F(ProgramTest, HostMenuOpensOnTheHostListAndCloses) {
     e2e::rightClick(e2e::control(main, kHostList), 40, 60);
     HWND menu = e2e::findPopupMenu();
     ASSERT_NE(menu, nullptr);
-    auto items = e2e::menuItems(menu);
-    if (!items.empty()) {  // readable from here on Windows; Wine keeps menus per process
-        const std::vector<std::wstring> expected = {
-            L"\u6dfb\u52a0", L"\u4fee\u6539", L"\u5220\u9664", L"-", L"\u5168\u90e8\u542f\u52a8",
-            L"\u5168\u90e8\u505c\u6b62", L"\u542f\u52a8", L"\u505c\u6b62"};
-        EXPECT_EQ(items, expected);
-    }
-    ASSERT_TRUE(e2e::chooseMenuItem(0));
+    const std::vector<std::wstring> expected = {
+        L"\u6dfb\u52a0", L"\u4fee\u6539", L"\u5220\u9664", L"-", L"\u5168\u90e8\u542f\u52a8",
+        L"\u5168\u90e8\u505c\u6b62", L"\u542f\u52a8", L"\u505c\u6b62"};
+    EXPECT_EQ(e2e::menuItems(menu), expected);
+    // A text the menu does not have picks nothing and closes the menu.
+    EXPECT_FALSE(e2e::chooseMenuItem(L"\u6253\u5f00\u7f51\u9875"));  // 打开网页
     waitUntil([] { return e2e::findPopupMenu(0) == nullptr; });
     EXPECT_EQ(e2e::findPopupMenu(0), nullptr);
+    EXPECT_EQ(e2e::findWindow(kAddTitle, program.id(), 500), nullptr);
+
+    e2e::rightClick(e2e::control(main, kHostList), 40, 60);
+    ASSERT_TRUE(e2e::chooseMenuItem(kAddTitle));  // the item 添加 opens the dialog 添加
+    waitUntil([] { return e2e::findPopupMenu(0) == nullptr; });
+    EXPECT_EQ(e2e::findPopupMenu(0), nullptr);
+    EXPECT_NE(e2e::findWindow(kAddTitle, program.id()), nullptr);
     EXPECT_EQ(program.waitExit(0), STILL_ACTIVE);
 }
 

@@ -11,6 +11,10 @@
 
 namespace {
 
+// The names only spell the hook's numbering; the numbers themselves stay fixed.
+static_assert(UnhookMode::RestoreIfDirect == 0 && UnhookMode::Restore == 1 &&
+              UnhookMode::RestoreOrNeutralise == 2 && AutoUnhook::On == 1);
+
 using Add = int(__cdecl*)(int, int);
 
 // a + b, in the shapes the trampoline has to deal with.
@@ -57,7 +61,7 @@ TEST_F(InlineHookTest, CompiledFunctionRunsThroughDetourAndTrampoline) {
     EXPECT_EQ(direct(2, 3), 1005);
     EXPECT_EQ(hook.callTrampoline(2, 3), 5u);
 
-    ASSERT_TRUE(hook.unhook(1));
+    ASSERT_TRUE(hook.unhook(UnhookMode::Restore));
     EXPECT_EQ(bytesAt(entry, 16), before);
     EXPECT_EQ(direct(2, 3), 5);
 }
@@ -78,7 +82,7 @@ TEST_F(InlineHookTest, CopiesWholeInstructionsCoveringFiveBytes) {
         EXPECT_EQ(jumpTarget(h.trampoline() + c.copied), entry + c.copied);
         EXPECT_EQ(call(entry, 20, 22), 1042);
         EXPECT_EQ(h.callTrampoline(20, 22), 42u);
-        EXPECT_TRUE(h.unhook(1));
+        EXPECT_TRUE(h.unhook(UnhookMode::Restore));
     }
 }
 
@@ -120,7 +124,7 @@ TEST_F(InlineHookTest, CallFirstStillReachesItsDestination) {
     EXPECT_EQ(hook.callTrampoline(8), 50u);
     EXPECT_EQ(call(entry, 8, 0), 1050);
 
-    ASSERT_TRUE(hook.unhook(1));
+    ASSERT_TRUE(hook.unhook(UnhookMode::Restore));
     EXPECT_EQ(bytesAt(entry, 10), before);  // the displacement is aimed back too
     EXPECT_EQ(call(entry, 8, 0), 50);
 }
@@ -132,7 +136,7 @@ TEST_F(InlineHookTest, RestoringPutsBytesBackAndFreesTheBlocks) {
     const std::uintptr_t trampoline = hook.trampoline();
     EXPECT_EQ(memoryState(stub), static_cast<DWORD>(MEM_COMMIT));
 
-    ASSERT_TRUE(hook.unhook(1));
+    ASSERT_TRUE(hook.unhook(UnhookMode::Restore));
     EXPECT_EQ(bytesAt(entry, kHotPatchAdd.size()), kHotPatchAdd);
     EXPECT_EQ(memoryState(stub), static_cast<DWORD>(MEM_FREE));
     EXPECT_EQ(memoryState(trampoline), static_cast<DWORD>(MEM_FREE));
@@ -140,7 +144,7 @@ TEST_F(InlineHookTest, RestoringPutsBytesBackAndFreesTheBlocks) {
     EXPECT_EQ(hook.stub(), 0u);
     EXPECT_EQ(hook.trampoline(), 0u);
     EXPECT_EQ(call(entry, 1, 2), 3);
-    EXPECT_FALSE(hook.unhook(1));  // nothing hooked any more
+    EXPECT_FALSE(hook.unhook(UnhookMode::Restore));  // nothing hooked any more
 }
 
 TEST_F(InlineHookTest, NeutralisingLeadsTheEntryToTheRoutinesOwnCode) {
@@ -149,7 +153,7 @@ TEST_F(InlineHookTest, NeutralisingLeadsTheEntryToTheRoutinesOwnCode) {
     const std::uintptr_t stub = hook.stub();
     const std::uintptr_t trampoline = hook.trampoline();
 
-    ASSERT_TRUE(hook.unhook(2));
+    ASSERT_TRUE(hook.unhook(UnhookMode::RestoreOrNeutralise));
     EXPECT_EQ(jumpTarget(entry), stub);
     EXPECT_EQ(jumpTarget(stub), trampoline);
     EXPECT_EQ(memoryState(trampoline), static_cast<DWORD>(MEM_COMMIT));
@@ -161,7 +165,7 @@ TEST_F(InlineHookTest, NeutralisingLeadsTheEntryToTheRoutinesOwnCode) {
 TEST_F(InlineHookTest, DestructionWithAutoUnhookNeutralises) {
     const std::uintptr_t entry = code.put(kHotPatchAdd);
     {
-        InlineHook scoped(1);
+        InlineHook scoped(AutoUnhook::On);
         gHook = &scoped;
         ASSERT_TRUE(scoped.install(entry, reinterpret_cast<std::uintptr_t>(&addDetour), false));
         EXPECT_EQ(call(entry, 1, 2), 1003);
@@ -173,14 +177,14 @@ TEST_F(InlineHookTest, ModeZeroRestoresOnlyARewrittenEntry) {
     const std::uintptr_t entry = code.put(kHotPatchAdd);
     const auto detour = reinterpret_cast<std::uintptr_t>(&addDetour);
     ASSERT_TRUE(hook.install(entry, detour, false));
-    EXPECT_FALSE(hook.unhook(0));  // the entry leads to the stub: left alone
+    EXPECT_FALSE(hook.unhook(UnhookMode::RestoreIfDirect));  // the entry leads to the stub: left alone
     EXPECT_EQ(hook.target(), entry);
     EXPECT_EQ(call(entry, 1, 2), 1003);
 
     // Someone aims the entry straight at the detour: mode 0 restores.
     const auto rel = static_cast<std::int32_t>(detour - (entry + 5));
     std::memcpy(reinterpret_cast<std::uint8_t*>(entry) + 1, &rel, 4);
-    ASSERT_TRUE(hook.unhook(0));
+    ASSERT_TRUE(hook.unhook(UnhookMode::RestoreIfDirect));
     EXPECT_EQ(bytesAt(entry, kHotPatchAdd.size()), kHotPatchAdd);
 }
 
@@ -194,7 +198,7 @@ TEST_F(InlineHookTest, ASecondInstallFailsAndKeepsTheFirstHook) {
     EXPECT_EQ(bytesAt(second, kSixByteFirstAdd.size()), kSixByteFirstAdd);
     EXPECT_EQ(hook.target(), first);
     EXPECT_EQ(call(first, 1, 2), 1003);
-    EXPECT_TRUE(hook.unhook(1));
+    EXPECT_TRUE(hook.unhook(UnhookMode::Restore));
 }
 
 TEST_F(InlineHookTest, CallTrampolineServesStdcallAndTwelveArguments) {
@@ -212,11 +216,11 @@ TEST_F(InlineHookTest, CallTrampolineServesStdcallAndTwelveArguments) {
     ASSERT_TRUE(hook.install(code.put(sum12), detour, false));
     EXPECT_EQ(hook.callTrampoline(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12), 78u);
     EXPECT_EQ(hook.callTrampoline(5), 5u);  // the words not given are 0
-    ASSERT_TRUE(hook.unhook(1));
+    ASSERT_TRUE(hook.unhook(UnhookMode::Restore));
 
     ASSERT_TRUE(hook.install(sub, detour, false));
     for (int i = 0; i < 3; ++i) EXPECT_EQ(hook.callTrampoline(10, 3), 7u);
-    ASSERT_TRUE(hook.unhook(1));
+    ASSERT_TRUE(hook.unhook(UnhookMode::Restore));
     EXPECT_EQ(hook.callTrampoline(10, 3), 0u);  // nothing hooked
 }
 
@@ -270,7 +274,7 @@ TEST_F(InlineHookTest, AdapterPassesTheObjectPointerFirst) {
     EXPECT_EQ(moved, 0);
     EXPECT_EQ(gSeenObject, &counter);
 
-    ASSERT_TRUE(hook.unhook(2));  // the stub's jump replaces the adapter
+    ASSERT_TRUE(hook.unhook(UnhookMode::RestoreOrNeutralise));  // the stub's jump replaces the adapter
     moved = -1;
     EXPECT_EQ(callMember(entry, &counter, 5, &moved), 12);
     EXPECT_EQ(moved, 0);

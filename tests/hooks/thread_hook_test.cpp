@@ -79,7 +79,7 @@ TEST(ThreadCreationHook, CreateThreadPassesThroughTheDetour) {
 
     const std::vector<std::uint8_t> original = bytesAt(hook.trampoline(), hook.copiedLength());
     const int copied = hook.copiedLength();
-    ASSERT_TRUE(hook.unhook(1));
+    ASSERT_TRUE(hook.unhook(UnhookMode::Restore));
     EXPECT_EQ(bytesAt(entry, copied), original);
     gThreadHook = nullptr;
 }

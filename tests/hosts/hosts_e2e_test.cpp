@@ -31,8 +31,14 @@ const std::wstring kInfo = L"\u4fe1\u606f\uff1a";                  // 信息：
 
 enum MainId { kHostList = 2, kTimeSwitch = 4, kClearLog = 5, kTypeCombo = 10, kQuery = 11, kLogList = 12 };
 enum DialogId { kName = 2, kAddress = 4, kTime1 = 6, kTime3 = 12, kLogSwitch = 17, kConfirm = 19 };
-enum MenuIndex { kAdd = 0, kEdit = 1, kDelete = 2 };
-constexpr int kAboutItem = 0x4000 + 2;  // tray menu "程序", item "关于程序"
+// Menu items, chosen by their text.
+const std::wstring kAdd = L"\u6dfb\u52a0";                          // 添加, host menu
+const std::wstring kEdit = L"\u4fee\u6539";                         // 修改, host menu
+const std::wstring kDelete = L"\u5220\u9664";                       // 删除, host menu
+const std::wstring kClearLogItem = L"\u6e05\u7a7a\u65e5\u5fd7";     // 清空日志, log menu
+const std::wstring kAboutItem = L"\u5173\u4e8e\u7a0b\u5e8f";        // 关于程序, tray menu
+const std::wstring kExitItem = L"\u9000\u51fa";                     // 退出, tray menu
+constexpr UINT kTrayCallback = 123456;
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
     for (int waited = 0; waited < timeoutMs; waited += 50) {
@@ -88,10 +94,9 @@ protected:
 
     void TearDown() override {
         read_.close();
-        if (program_) {
-            PostMessageW(main_, WM_COMMAND, 0x4000 + 5, 0);  // "退出"
-            program_->waitExit(5000);
-        }
+        // A test that failed with a box still open may leave no menu to
+        // choose from: the process is then ended with the Process object.
+        if (program_ && chooseTrayMenu(kExitItem)) program_->waitExit(5000);
     }
 
     HWND list(int id) { return e2e::control(main_, id); }
@@ -99,13 +104,19 @@ protected:
 
     // Right click on row `row` (a selected row keeps the selection), or on
     // empty space below the rows when row < 0 (which clears the selection).
-    void chooseHostMenu(int index, int row = -1) {
+    void chooseHostMenu(const std::wstring& item, int row = -1) {
         HWND header = reinterpret_cast<HWND>(SendMessageW(list(kHostList), LVM_GETHEADER, 0, 0));
         RECT r{};
         GetClientRect(header, &r);
         e2e::rightClick(list(kHostList), 400, row < 0 ? 300 : r.bottom + row * 24 + 12);
         ASSERT_NE(e2e::findPopupMenu(), nullptr) << "no host menu";
-        ASSERT_TRUE(e2e::chooseMenuItem(index));
+        ASSERT_TRUE(e2e::chooseMenuItem(item));
+    }
+
+    // The notification icon's right click opens the tray menu.
+    bool chooseTrayMenu(const std::wstring& item) {
+        PostMessageW(main_, kTrayCallback, 1, WM_RBUTTONDOWN);
+        return e2e::chooseMenuItem(item);
     }
 
     std::vector<int> column(const std::string& sql) { return integerColumn(sql, read_); }
@@ -237,7 +248,7 @@ TEST_F(HostsProgramTest, LogQueryWithEachConditionFormAndClear) {
 
     // The log menu on empty space of the log list, answered No: nothing changes.
     e2e::rightClick(list(kLogList), 400, 150);
-    ASSERT_TRUE(e2e::chooseMenuItem(0));
+    ASSERT_TRUE(e2e::chooseMenuItem(kClearLogItem));
     auto ask = e2e::findMessageBox(kInfo, program_->id());
     ASSERT_NE(ask.box, nullptr);
     EXPECT_EQ(ask.text, w("是否清空所有日志？"));
@@ -263,13 +274,13 @@ TEST_F(HostsProgramTest, LogQueryWithEachConditionFormAndClear) {
 TEST_F(HostsProgramTest, AboutWindowOpensOnceAndClosesOnEscape) {
     prepare([](SqliteDB&) {});
     start();
-    PostMessageW(main_, WM_COMMAND, kAboutItem, 0);
+    ASSERT_TRUE(chooseTrayMenu(kAboutItem));
     HWND about = e2e::findWindow(L"\u5173\u4e8e", program_->id());
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(e2e::text(e2e::control(about, 2)), w("Qerno网络检测 1.0"));
     EXPECT_EQ(e2e::text(e2e::control(about, 4)), w("更多软件请到官网下载"));
     EXPECT_EQ(e2e::text(e2e::control(about, 5)), L"http://www.qerno.example/");
-    PostMessageW(main_, WM_COMMAND, kAboutItem, 0);
+    ASSERT_TRUE(chooseTrayMenu(kAboutItem));
     Sleep(500);
     int abouts = 0;
     for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, nullptr, L"\u5173\u4e8e"));) ++abouts;

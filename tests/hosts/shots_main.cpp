@@ -42,7 +42,7 @@ int run(const std::wstring& verb) {
         RECT header{};
         GetClientRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
         e2e::rightClick(list, 60, header.bottom + 12);
-        if (!e2e::chooseMenuItem(1)) return 1;  // 修改
+        if (!e2e::chooseMenuItem(L"\u4fee\u6539")) return 1;  // 修改
         return e2e::findWindow(L"\u4fee\u6539\u8bb0\u5f55") ? 0 : 1;  // 修改记录
     }
     return 2;

@@ -34,7 +34,7 @@ TEST(Classify, StepsInOrderLaterOverride) {
         {0, -1, kDefaults, 4, kGrey, 1000},       // nothing sent
         {5, 11013, kDefaults, 0, kGreen, 5},      // an error that came with a time
         {250, 11003, kDefaults, 3, kRed, 250},
-        {250, 0, notRising, 3, kRed, 250},        // step 4 overrides step 2
+        {250, 0, notRising, 3, kRed, 250},        // a later threshold wins: they need not rise
         {0, 0, negative, 1, kGreen, 0},           // signed comparison
         {-1, 0, kDefaults, 0, kGreen, -1},
     };

@@ -10,13 +10,19 @@
 
 namespace {
 
+// The names only spell the runtime's numbering; the numbers themselves stay fixed.
+static_assert(BoxFlags::Information == 64 && BoxFlags::Question == 36);
+static_assert(BoxResult::Yes == 5 && BoxResult::No == 6);
+static_assert(RegistryRoot::ClassesRoot == 1 && RegistryRoot::LocalMachine == 4);
+static_assert(ShellOperation::Open == 4 && ShowMode::Normal == 2);
+
 TEST(MessageBox, ResultsAndModality) {
     const std::pair<int, int> results[] = {{IDOK, 0}, {IDCANCEL, 1}, {IDABORT, 2}, {IDRETRY, 3},
                                            {IDIGNORE, 4}, {IDYES, 5}, {IDNO, 6}};
     for (auto [system, ours] : results) EXPECT_EQ(messageBoxResult(system), ours);
-    EXPECT_EQ(messageBoxStyle(64), 64u | MB_TASKMODAL);
-    EXPECT_EQ(messageBoxStyle(36), 36u | MB_TASKMODAL);
-    EXPECT_EQ(messageBoxStyle(64 | MB_SYSTEMMODAL), 64u | MB_SYSTEMMODAL);  // not both
+    EXPECT_EQ(messageBoxStyle(BoxFlags::Information), 64u | MB_TASKMODAL);
+    EXPECT_EQ(messageBoxStyle(BoxFlags::Question), 36u | MB_TASKMODAL);
+    EXPECT_EQ(messageBoxStyle(BoxFlags::Information | MB_SYSTEMMODAL), 64u | MB_SYSTEMMODAL);  // not both
 }
 
 TEST(ShellExecute, VerbsAndShowModes) {
@@ -55,16 +61,16 @@ protected:
 
 TEST_F(RegistryTest, ValuesByTypeAndTheDefault) {
     const struct { int root; const char* path; const char* expected; } cases[] = {
-        {3, "Software\\QernoTest\\plain", "网络"},
-        {0, "Software\\QernoTest\\", "default value"},  // empty value name: the key's default
-        {3, "Software\\QernoTest\\expand", "C:\\dir\\x"},
-        {3, "Software\\QernoTest\\number", "fallback"},   // not a text
-        {3, "Software\\QernoTest\\missing", "fallback"},
-        {3, "Software\\NoSuchKey\\plain", "fallback"},
-        {4, "Software\\QernoTest\\plain", "fallback"},    // another root
+        {RegistryRoot::CurrentUser, "Software\\QernoTest\\plain", "网络"},
+        {0, "Software\\QernoTest\\", "default value"},  // an unlisted root; empty value name: the key's default
+        {RegistryRoot::CurrentUser, "Software\\QernoTest\\expand", "C:\\dir\\x"},
+        {RegistryRoot::CurrentUser, "Software\\QernoTest\\number", "fallback"},   // not a text
+        {RegistryRoot::CurrentUser, "Software\\QernoTest\\missing", "fallback"},
+        {RegistryRoot::CurrentUser, "Software\\NoSuchKey\\plain", "fallback"},
+        {RegistryRoot::LocalMachine, "Software\\QernoTest\\plain", "fallback"},    // another root
     };
     for (auto c : cases) EXPECT_EQ(readRegistryText(c.root, c.path, "fallback"), Text(c.expected)) << c.path;
-    EXPECT_EQ(readRegistryText(3, "Software\\QernoTest\\missing"), Text(""));
+    EXPECT_EQ(readRegistryText(RegistryRoot::CurrentUser, "Software\\QernoTest\\missing"), Text(""));
 }
 
 TEST(OsKind, OneOfTheKnownKinds) {

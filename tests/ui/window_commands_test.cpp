@@ -17,6 +17,10 @@
 
 namespace {
 
+// The names only spell the runtime's numbering; the numbers themselves stay fixed.
+static_assert(WindowPosition::Normal == 0 && WindowPosition::RestoreAndCentre == 1 &&
+              WindowPosition::Minimised == 2 && WindowPosition::Maximised == 3);
+
 struct Search {
     const wchar_t* title;
     int count;
@@ -208,11 +212,11 @@ TEST_F(RoutingTest, PropertiesReadAndWrite) {
     setProperty(unitOf(w, 选择框_时间), Property::Checked, true);
     EXPECT_TRUE(std::get<bool>(getProperty(unitOf(w, 选择框_时间), Property::Checked)));
     // Position: maximise, then restore-and-centre.
-    setProperty(unitOf(w), Property::WindowPosition, 3);
-    EXPECT_EQ(std::get<std::int32_t>(getProperty(unitOf(w), Property::WindowPosition)), 3);
+    setProperty(unitOf(w), Property::WindowPosition, WindowPosition::Maximised);
+    EXPECT_EQ(std::get<std::int32_t>(getProperty(unitOf(w), Property::WindowPosition)), WindowPosition::Maximised);
     SetWindowPos(w.handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    setProperty(unitOf(w), Property::WindowPosition, 1);
-    EXPECT_EQ(std::get<std::int32_t>(getProperty(unitOf(w), Property::WindowPosition)), 0);
+    setProperty(unitOf(w), Property::WindowPosition, WindowPosition::RestoreAndCentre);
+    EXPECT_EQ(std::get<std::int32_t>(getProperty(unitOf(w), Property::WindowPosition)), WindowPosition::Normal);
     RECT r;
     GetWindowRect(w.handle(), &r);
     EXPECT_EQ(r.right - r.left, 900);

@@ -28,6 +28,16 @@ void expectCentred(HWND hwnd) {
     EXPECT_NEAR(b.top, (GetSystemMetrics(SM_CYSCREEN) - b.height) / 2, 1);
 }
 
+// A dialog of fixed size: no sizing border, no minimise or maximise box,
+// centred on the screen.
+void expectFixedDialog(HWND hwnd, int width, int height, const char* title) {
+    EXPECT_EQ(outerBox(hwnd).width, width);
+    EXPECT_EQ(outerBox(hwnd).height, height);
+    EXPECT_EQ(textOf(hwnd), Text(title));
+    EXPECT_FALSE(GetWindowLongW(hwnd, GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    expectCentred(hwnd);
+}
+
 void expectControls(Window& w, const Placed* placed, int n, POINT origin) {
     for (int i = 0; i < n; ++i) {
         const Placed& p = placed[i];
@@ -233,18 +243,9 @@ TEST(StatusIcons, FourSignalBarsInTheirColours) {
         EXPECT_NE(tallBar, RGB(255, 255, 255)) << i;
         // The bar's strongest channel is the class colour's.
         int r = GetRValue(tallBar), g = GetGValue(tallBar), b = GetBValue(tallBar);
-        if (i == 0) {
-            EXPECT_TRUE(g > r && g > b) << i;
-        }
-        if (i == 1) {
-            EXPECT_TRUE(r > g && g > b) << i;
-        }
-        if (i == 2) {
-            EXPECT_TRUE(r > g && r > b && g < 40) << i;
-        }
-        if (i == 3) {
-            EXPECT_TRUE(r == g && g == b && r < 128) << i;
-        }
+        const bool classColour[] = {g > r && g > b, r > g && g > b, r > g && r > b && g < 40,
+                                    r == g && g == b && r < 128};
+        EXPECT_TRUE(classColour[i]) << i;
         (void)dominant;
     }
     SelectObject(dc, old);
@@ -259,13 +260,8 @@ TEST(HostDialogLayout, EveryControlAsInTheTable) {
     ASSERT_TRUE(loadWindow(hostDialog()));
     pump();
     Window& w = hostDialog();
-    EXPECT_EQ(outerBox(w.handle()).width, 400);
-    EXPECT_EQ(outerBox(w.handle()).height, 320);
-    EXPECT_EQ(textOf(w.handle()), Text(""));
-    LONG style = GetWindowLongW(w.handle(), GWL_STYLE);
-    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
-    EXPECT_TRUE(style & WS_SYSMENU);
-    expectCentred(w.handle());
+    expectFixedDialog(w.handle(), 400, 320, "");
+    EXPECT_TRUE(GetWindowLongW(w.handle(), GWL_STYLE) & WS_SYSMENU);
     const Placed controls[] = {
         {标签1, "Static", {48, 20, 64, 24}, "备注名称"},
         {编辑框_备注名称, "Edit", {112, 20, 208, 24}, ""},
@@ -303,11 +299,7 @@ TEST(AboutWindowLayout, EveryControlAsInTheTable) {
     ASSERT_TRUE(loadWindow(aboutWindow()));
     pump();
     Window& w = aboutWindow();
-    EXPECT_EQ(outerBox(w.handle()).width, 380);
-    EXPECT_EQ(outerBox(w.handle()).height, 280);
-    EXPECT_EQ(textOf(w.handle()), Text("关于"));
-    EXPECT_FALSE(GetWindowLongW(w.handle(), GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
-    expectCentred(w.handle());
+    expectFixedDialog(w.handle(), 380, 280, "关于");
     const Placed controls[] = {
         {图片框_图片, "Static", {0, 0, 380, 90}, nullptr},
         {标签_程序, "Static", {20, 100, 340, 24}, "程序"},

@@ -2,38 +2,11 @@
 
 #include <commctrl.h>
 
+#include "tests/e2e/helper/menu_reader.h"
+#include "tests/e2e/helper/remote_buffer.h"
+
 namespace e2e {
 namespace {
-
-// A block of memory in another process, freed with the object.
-class RemoteBuffer {
-public:
-    RemoteBuffer(HWND owner, size_t size) : size_(size) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(owner, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (process_) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-    }
-    ~RemoteBuffer() {
-        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-        if (process_) CloseHandle(process_);
-    }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-    bool valid() const { return address_ != nullptr; }
-    char* at(size_t offset) const { return static_cast<char*>(address_) + offset; }
-    bool write(size_t offset, const void* data, size_t n) {
-        return WriteProcessMemory(process_, at(offset), data, n, nullptr);
-    }
-    bool read(size_t offset, void* data, size_t n) {
-        return ReadProcessMemory(process_, at(offset), data, n, nullptr);
-    }
-
-private:
-    HANDLE process_ = nullptr;
-    void* address_ = nullptr;
-    size_t size_;
-};
 
 constexpr size_t kTextChars = 1024;
 
@@ -167,30 +140,24 @@ void rightClick(HWND control, int x, int y) {
     PostMessageW(control, WM_RBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-bool chooseMenuItem(int index, int timeoutMs) {
+bool chooseMenuItem(const std::wstring& item, int timeoutMs) {
     HWND menu = findPopupMenu(timeoutMs);
     if (!menu) return false;
-    for (int i = 0; i <= index; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-    return true;
+    int stop = 0;  // the arrow keys pass over separators
+    for (const std::wstring& text : menuItems(menu)) {
+        if (text == item) {
+            for (int i = 0; i <= stop; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+            return true;
+        }
+        if (text != L"-") ++stop;
+    }
+    // Not there: close the menu unchosen rather than leave the program in its loop.
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    return false;
 }
 
-std::vector<std::wstring> menuItems(HWND menu) {
-    std::vector<std::wstring> items;
-    auto handle = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
-    int count = handle ? GetMenuItemCount(handle) : -1;
-    for (int i = 0; i < count; ++i) {
-        wchar_t item[128] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_FTYPE | MIIM_STRING;
-        info.dwTypeData = item;
-        info.cch = 128;
-        GetMenuItemInfoW(handle, i, TRUE, &info);
-        items.push_back(info.fType & MFT_SEPARATOR ? L"-" : item);
-    }
-    return items;
-}
+std::vector<std::wstring> menuItems(HWND menu) { return readMenuItems(menu); }
 
 void pressButton(HWND button) {
     // Posted: the click's handler may run a loop (a box) of its own.

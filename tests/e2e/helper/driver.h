@@ -44,11 +44,14 @@ std::vector<std::vector<std::wstring>> listCells(HWND list);
 bool selectTab(HWND tab, int page);
 // Right click (button down and up) at a point of a control's client area.
 void rightClick(HWND control, int x, int y);
-// Picks item `index` (separators not counted) of the open popup menu with
-// the keyboard. False when no menu is open.
-bool chooseMenuItem(int index, int timeoutMs = 5000);
-// Texts of the open popup menu's items ("-" for separators); empty when the
-// menu's items cannot be read from this process.
+// Picks the item of the open popup menu whose text is `item`, with the
+// keyboard, as a person would. By text, never by position: items added to a
+// menu would shift a position onto another item (one of them opens a
+// browser). False, with the menu closed, when no menu opens or it has no
+// such item.
+bool chooseMenuItem(const std::wstring& item, int timeoutMs = 5000);
+// Texts of the popup menu's items ("-" for separators), read in the menu's
+// own process (tests/e2e/helper/menu_reader.h); empty when unreadable.
 std::vector<std::wstring> menuItems(HWND menu);
 
 void pressButton(HWND button);  // BM_CLICK

@@ -10,7 +10,7 @@
 //   tab TITLE ID PAGE               clicks a tab control's page header
 //   rightclick TITLE ID X Y         right click in a control
 //   menu-items                      items of the open popup menu
-//   menu-choose INDEX               picks an item of the open popup menu
+//   menu-choose TEXT                picks the item with this text of the open popup menu
 //   press TITLE ID                  clicks a button
 //   answer-box CAPTION BUTTON_ID    prints the box's text and presses the button
 //   show TITLE max|restore|min
@@ -41,7 +41,7 @@ int run(int argc, wchar_t** argv) {
         for (auto& item : e2e::menuItems(menu)) print(item);
         return 0;
     }
-    if (verb == "menu-choose") return e2e::chooseMenuItem(number(2)) ? 0 : 1;
+    if (verb == "menu-choose") return e2e::chooseMenuItem(wideArg(2)) ? 0 : 1;
     if (verb == "answer-box") {
         auto seen = e2e::findMessageBox(wideArg(2), 0);
         if (!seen.box) return 1;

@@ -43,7 +43,7 @@ void CALLBACK openWindow(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     if (g_mode == L"host-dialog") {
         loadWindow(hostDialog(), &mainWindow());
-        setProperty(unitOf(hostDialog()), 8, Text("添加"));
+        setProperty(unitOf(hostDialog()), Property::Title, Text("添加"));
     }
     if (g_mode == L"about") loadWindow(aboutWindow(), &mainWindow());
 }
@@ -53,7 +53,7 @@ void startUp() {
     GetCurrentDirectoryW(MAX_PATH, dir);
     note("cwd " + gbkToUtf8(fromWide(dir)));
     if (g_mode == L"runtime-error") raiseRuntimeError({4, "数组成员引用下标必须大于等于1"});
-    if (g_mode == L"unit-error") getProperty(unitOf(hostDialog(), HostDlg::编辑框_备注名称), 8);
+    if (g_mode == L"unit-error") getProperty(unitOf(hostDialog(), HostDlg::编辑框_备注名称), Property::Content);
     if (g_mode == L"end-from-thread") {
         std::thread([] {
             Sleep(300);
