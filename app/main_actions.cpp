@@ -84,4 +84,7 @@ void installMainActions() {
     fill(a.statusReport, ApplyStatusReport);
     fill(a.showMainWindow, showMainWindowCentred);
     fill(a.exitProgram, [] { ExitProgram(); });
+    // Windows may end the process as soon as the session-end message is
+    // answered: the tasks stop and the database closes before that.
+    fill(a.sessionEnding, runExitSequence);
 }

@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/ui_post.h"
 #include "runtime/win32/subclass.h"
 #include "runtime/win32/window_template.h"
 
@@ -55,7 +56,7 @@ enum class ControlEvent : int {
 };
 
 // The message a monitor task posts to a label (wParam, lParam are its block).
-constexpr UINT kReportMessage = 0x8075;
+constexpr UINT kReportMessage = kStatusReportMessage;
 // The close request destroyWindow posts.
 constexpr UINT kCloseRequestMessage = 0x8065;
 // Colour picker messages: set (wParam: COLORREF), get (result: COLORREF).
