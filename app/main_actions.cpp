@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "app/startup.h"
 #include "monitor/monitor_context.h"
+#include "monitor/running_tasks.h"
 #include "monitor/status_receiver.h"
 #include "monitor/stop_tokens.h"
 #include "runtime/lock.h"
@@ -65,6 +66,10 @@ void stopAllMonitorTasks() {
         table.skip(1);
     }
     table.close();
+    // The column may be stale or unwritten (a read-only file): the running
+    // tasks' own record stops whatever the walk missed.
+    RunningTasks& running = runningTasks();
+    for (std::int32_t id : running.hosts()) setStopToken(running.stopped(id));
 }
 
 void ExitProgram() {

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "monitor/monitor_context.h"
+#include "monitor/running_tasks.h"
 #include "monitor/stop_tokens.h"
 #include "monitor/task_messages.h"
 #include "monitor/task_worker.h"
@@ -59,18 +60,20 @@ Text TaskControl(std::int32_t hostId, TaskOperation operation) {
     SqliteTable table;
     if (!db || !openHostTable(table, *db) || !table.find(TaskHostCondition(hostId)))
         return kNoSuchTask;
-    HostRecord host;
-    readHostRecord(table, host, {HostField::handle});
-    const int handle = host.handle;
+    RunningTasks& running = runningTasks();
     if (operation == taskStop) {
-        setStopToken(handle);  // 0 or a token no longer live: nothing happens
+        setStopToken(running.stopped(hostId));  // 0: no task of this run, nothing happens
         return Text();
     }
     if (operation != taskStart) return Text();
-    if (handle > 0) setStopToken(handle);  // the running task ends after its cycle
+    // The running task ends after its cycle; the map, not the column, names
+    // it (a failed write of the column cannot leave it unreachable).
+    setStopToken(running.stopped(hostId));
     const std::int32_t token = startTask(table, hostId);
     if (!token) return kThreadFailed;
+    running.started(hostId, token);
     table.edit();
+    HostRecord host;
     host.handle = token;
     writeHostRecord(table, host, {HostField::handle});
     table.update();

@@ -1,0 +1,56 @@
+#include "monitor/running_tasks.h"
+
+#include <algorithm>
+#include <utility>
+
+std::int32_t RunningTasks::tokenOf(std::int32_t hostId) const {
+    auto it = tokens_.find(hostId);
+    return it == tokens_.end() ? 0 : it->second;
+}
+
+std::vector<std::int32_t> RunningTasks::hosts() const {
+    std::vector<std::int32_t> ids;
+    ids.reserve(tokens_.size());
+    for (const auto& entry : tokens_) ids.push_back(entry.first);
+    return ids;
+}
+
+void RunningTasks::started(std::int32_t hostId, std::int32_t token) {
+    if (token == 0) return;
+    tokens_[hostId] = token;
+    notify(hostId, Change::started);
+}
+
+std::int32_t RunningTasks::stopped(std::int32_t hostId) {
+    auto it = tokens_.find(hostId);
+    if (it == tokens_.end()) return 0;
+    const std::int32_t token = it->second;
+    tokens_.erase(it);
+    notify(hostId, Change::stopped);
+    return token;
+}
+
+RunningTasks::ListenerId RunningTasks::addListener(Listener listener) {
+    if (!listener) return 0;
+    listeners_.emplace_back(++lastId_, std::move(listener));
+    return lastId_;
+}
+
+bool RunningTasks::removeListener(ListenerId id) {
+    auto it = std::find_if(listeners_.begin(), listeners_.end(),
+                           [id](const auto& entry) { return entry.first == id; });
+    if (it == listeners_.end()) return false;
+    listeners_.erase(it);
+    return true;
+}
+
+void RunningTasks::notify(std::int32_t hostId, Change change) {
+    // A copy: a listener may add or remove listeners while it runs.
+    const auto listeners = listeners_;
+    for (const auto& entry : listeners) entry.second(hostId, change);
+}
+
+RunningTasks& runningTasks() {
+    static RunningTasks tasks;
+    return tasks;
+}

@@ -1,0 +1,48 @@
+// RunningTasks: which hosts have a running monitor task, and the stop token
+// of each. The task registry (TaskControl) keeps it; it is the authority for
+// stopping a host's task, so a `handle` column that could not be written (a
+// read-only or busy file) or that holds a stale value never leaves a task
+// unreachable or names another host's task.
+//
+// Listeners hear every start and stop as it happens: a restart (an edited
+// host) is a stop and then a start, so what is kept per host starts fresh.
+//
+// Threads: the user-interface thread only (TaskControl's thread).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
+class RunningTasks {
+public:
+    enum class Change { started, stopped };
+    using Listener = std::function<void(std::int32_t hostId, Change change)>;
+    using ListenerId = int;  // 0 is never given out
+
+    // The host's task token, 0 when it has no running task.
+    std::int32_t tokenOf(std::int32_t hostId) const;
+    bool isRunning(std::int32_t hostId) const { return tokenOf(hostId) != 0; }
+    // Hosts with a running task, in ascending id order.
+    std::vector<std::int32_t> hosts() const;
+    std::size_t count() const { return tokens_.size(); }
+
+    // Records a started task (a running one is replaced: stop it first).
+    void started(std::int32_t hostId, std::int32_t token);
+    // Forgets the host's task; its token, 0 when none was running.
+    std::int32_t stopped(std::int32_t hostId);
+
+    ListenerId addListener(Listener listener);
+    bool removeListener(ListenerId id);
+
+private:
+    void notify(std::int32_t hostId, Change change);
+
+    std::map<std::int32_t, std::int32_t> tokens_;
+    std::vector<std::pair<ListenerId, Listener>> listeners_;
+    ListenerId lastId_ = 0;
+};
+
+// The program's registry of running tasks.
+RunningTasks& runningTasks();
