@@ -2,11 +2,20 @@
 
 #include <mmsystem.h>
 
+#include <cstdlib>
+#include <map>
+#include <utility>
+
+#include "app/exit_steps.h"
 #include "monitor/monitor_context.h"
 #include "monitor/running_tasks.h"
 #include "monitor/status_receiver.h"
 #include "app/main_actions.h"
 #include "runtime/datetime.h"
+#include "runtime/lock_guard.h"
+#include "store/date_text.h"
+#include "store/outage_table.h"
+#include "store/settings_table.h"
 #include "runtime/win32/subclass.h"
 #include "store/host_record.h"
 #include "store/sqlite_table.h"
@@ -43,10 +52,44 @@ HostLabel labelOf(std::int32_t hostId) {
     return label;
 }
 
+const char* const kCloseOutagesStep = "close outage episodes";
+
+// Outage rows share the connection with the tasks' log INSERTs: under the
+// log lock no log row lands between our INSERT and its row id, and neither
+// statement runs inside the other's write.
+class OutageWriter {
+public:
+    void opened(std::int32_t hostId, const HostLabel& host, EpisodeKind kind, const Instant& start) {
+        SqliteDB* db = monitorDatabase();
+        if (!db) return;
+        const OutageStart row{hostId, host.name, host.address, static_cast<int>(kind), FormatDateTime(start.wall)};
+        LockGuard lock(monitorLogLock());
+        const std::int64_t id = OpenOutage(*db, row);
+        if (id > 0) rows_[{hostId, kind}] = id;
+    }
+    void closed(std::int32_t hostId, EpisodeKind kind, const Instant& end, int worst) {
+        auto it = rows_.find({hostId, kind});
+        if (it == rows_.end()) return;  // its INSERT failed: nothing to end
+        SqliteDB* db = monitorDatabase();
+        if (db) {
+            LockGuard lock(monitorLogLock());
+            CloseOutage(*db, it->second, FormatDateTime(end.wall), worst);
+        }
+        rows_.erase(it);
+    }
+
+private:
+    std::map<std::pair<std::int32_t, EpisodeKind>, std::int64_t> rows_;  // open rows
+};
+
 class TraySink : public HealthSink {
 public:
-    void episodeOpened(std::int32_t, const HostLabel&, EpisodeKind, const Instant&) override {}
-    void episodeClosed(std::int32_t, EpisodeKind, const Instant&, int) override {}
+    void episodeOpened(std::int32_t hostId, const HostLabel& host, EpisodeKind kind, const Instant& start) override {
+        outages.opened(hostId, host, kind, start);
+    }
+    void episodeClosed(std::int32_t hostId, EpisodeKind kind, const Instant& end, int worst) override {
+        outages.closed(hostId, kind, end, worst);
+    }
     void notify(const Notice& notice) override {
         if (!trayIconInstalled()) return;
         showTrayBalloon(notice.title, notice.text, notice.warning ? NIIF_WARNING : NIIF_INFO);
@@ -62,6 +105,7 @@ public:
 
     HWND main = nullptr;
     bool sound = false;
+    OutageWriter outages;
 };
 
 struct ProgramAlerts {
@@ -101,6 +145,19 @@ void onTaskChange(std::int32_t hostId, RunningTasks::Change change) {
         monitor.hostStopped(hostId, healthNow());
 }
 
+// The stored settings and muted hosts; a file without them keeps the defaults.
+void loadSettings(HealthMonitor& monitor) {
+    SqliteDB* db = monitorDatabase();
+    SettingValues values;
+    if (!db || !ReadSettings(*db, values)) return;
+    monitor.setSettings(SettingsFromValues(values), healthNow());
+    constexpr std::size_t kMutePrefix = sizeof "mute." - 1;
+    for (const auto& [key, value] : values) {
+        if (key.rfind("mute.", 0) == 0 && value == "1")
+            monitor.setMuted(std::atoi(key.c_str() + kMutePrefix), true);
+    }
+}
+
 }  // namespace
 
 Instant healthNow() { return {GetTickCount64() / 1000.0, now()}; }
@@ -110,7 +167,17 @@ HealthMonitor& programHealth() { return alerts().monitor; }
 void startAlerts(HWND main) {
     ProgramAlerts& a = alerts();
     a.sink.main = main;
+    // Rows a killed program left open end at this start.
+    if (SqliteDB* db = monitorDatabase()) {
+        LockGuard lock(monitorLogLock());
+        CloseOpenOutages(*db, FormatDateTime(now()));
+    }
+    loadSettings(a.monitor);
     a.sink.sound = a.monitor.settings().sound;
+    // Normally the stopped tasks have closed every episode already; this
+    // catches what a task that would not stop left open.
+    programExitSequence().addBefore(kCloseDatabaseStep, kCloseOutagesStep,
+                                    [] { alerts().monitor.closeAll(healthNow()); });
     for (std::int32_t id : runningTasks().hosts()) a.monitor.hostStarted(id, labelOf(id), healthNow());
     runningTasks().addListener(onTaskChange);
     programStatusReceiver().addListener(onStatus);
