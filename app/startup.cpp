@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/alerts.h"
 #include "app/globals.h"
 #include "app/single_instance.h"
 #include "monitor/monitor_context.h"
@@ -114,4 +115,5 @@ void OnMainWindowCreated() {
     prepareDateBoxes();
     addTrayIcon(main, &programIconFile(), "Qerno网络检测", true, TrayEvent);
     showTrayBalloon("欢迎使用", "Qerno网络检测", NIIF_INFO);
+    startAlerts(main);
 }

@@ -34,6 +34,13 @@ const SchemaObject kObjects[] = {
     // turn a wide time range into a sort of every row; a scan by id stops
     // after 1000 matches instead.
     {"record_type", "CREATE INDEX record_type ON record (type);"},
+    // The alert settings and muted hosts, as key and text value.
+    {"settings", "CREATE TABLE settings (key TEXT PRIMARY KEY, value TEXT);"},
+    // One row per down (kind 1) or high-latency (kind 2) episode; `end`
+    // is empty while it lasts.
+    {"outage",
+     "CREATE TABLE outage (id INTEGER PRIMARY KEY, list_id INTEGER, name TEXT, ip TEXT,"
+     " kind INTEGER, start TEXT, end TEXT, worst INTEGER);"},
 };
 
 // The names of the file's tables and indexes; false when they cannot be read.

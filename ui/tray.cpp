@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "crashguard/win32/call_stack.h"
@@ -43,8 +44,19 @@ HICON iconFromFile(const std::vector<std::uint8_t>& file) {
 void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) { std::memcpy(&out[at], &v, 4); }
 void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint16_t v) { std::memcpy(&out[at], &v, 2); }
 
-// Four green signal bars, rising to the right, on a transparent ground.
-std::vector<std::uint8_t> drawProgramIcon() {
+struct BarColour {
+    std::uint8_t blue, green, red;
+};
+// One colour per TrayTone, in its order: strong enough to tell apart at 16 pixels.
+constexpr BarColour kToneColours[] = {
+    {0x3C, 0xB0, 0x2A},  // normal: the program's green
+    {0x00, 0x8C, 0xFF},  // high: orange
+    {0x30, 0x30, 0xE0},  // down: red
+    {0x90, 0x90, 0x90},  // idle: grey
+};
+
+// Four signal bars, rising to the right, on a transparent ground.
+std::vector<std::uint8_t> drawSignalIcon(BarColour colour) {
     constexpr int kSide = 16;
     constexpr std::size_t kImage = 22, kPixels = kImage + 40, kMask = kPixels + kSide * kSide * 4;
     std::vector<std::uint8_t> f(kMask + kSide * 4, 0);
@@ -68,7 +80,7 @@ std::vector<std::uint8_t> drawProgramIcon() {
             const bool on = x % 4 != 0 && y >= 1 && y < 1 + height;
             std::uint8_t* p = &f[kPixels + (y * kSide + x) * 4];
             if (on) {
-                p[0] = 0x3C, p[1] = 0xB0, p[2] = 0x2A, p[3] = 0xFF;
+                p[0] = colour.blue, p[1] = colour.green, p[2] = colour.red, p[3] = 0xFF;
             } else {
                 maskRow |= 0x80000000u >> x;
             }
@@ -99,7 +111,15 @@ LRESULT TrayIcon::trayProc(const SubclassCall& call, void* self) {
         tray->handler_(static_cast<int>(call.lp));
         return 0;
     }
+    // A restarted shell knows no icons: add ours again as it stands, the
+    // current picture and tip included.
+    if (call.msg == taskbarCreatedMessage() && call.msg != 0) tray->readd();
     return call.next();
+}
+
+void TrayIcon::readd() {
+    record_.uFlags = kAddFlags;
+    Shell_NotifyIconW(NIM_ADD, &record_);
 }
 
 void TrayIcon::add(HWND window, const std::vector<std::uint8_t>* iconFile, const Text& tip, bool setTip,
@@ -158,9 +178,20 @@ bool trayIconInstalled() { return uiState().tray.installed(); }
 
 const NOTIFYICONDATAW& trayRecord() { return uiState().tray.record(); }
 
-const std::vector<std::uint8_t>& programIconFile() {
-    static const std::vector<std::uint8_t> file = drawProgramIcon();
-    return file;
+const std::vector<std::uint8_t>& programIconFile() { return trayIconFile(TrayTone::normal); }
+
+const std::vector<std::uint8_t>& trayIconFile(TrayTone tone) {
+    static const std::vector<std::uint8_t> files[] = {
+        drawSignalIcon(kToneColours[0]), drawSignalIcon(kToneColours[1]),
+        drawSignalIcon(kToneColours[2]), drawSignalIcon(kToneColours[3])};
+    static_assert(std::size(kToneColours) == static_cast<std::size_t>(TrayTone::idle) + 1,
+                  "one colour per tone");
+    return files[static_cast<std::size_t>(tone)];
+}
+
+UINT taskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
 }
 
 void showMainWindowCentred() {
@@ -175,7 +206,8 @@ __attribute__((noinline)) void TrayEvent(int mouseMessage) {
     pushCallFrame("事件_托盘", 0);
     switch (mouseMessage) {
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: showMainWindowCentred(); break;
+    case WM_LBUTTONDBLCLK:
+    case NIN_BALLOONUSERCLICK: showMainWindowCentred(); break;
     case WM_RBUTTONDOWN: {
         POINT at{};
         GetCursorPos(&at);

@@ -47,6 +47,7 @@ public:
 
 private:
     static LRESULT trayProc(const SubclassCall& call, void* self);
+    void readd();
     void replaceIcon(const std::vector<std::uint8_t>& file);
 
     NOTIFYICONDATAW record_{};
@@ -68,8 +69,18 @@ const NOTIFYICONDATAW& trayRecord();  // the kept record (tests)
 // The program's 16 x 16, 32-bit icon as an ICO file of 1,150 bytes.
 const std::vector<std::uint8_t>& programIconFile();
 
+// The icon's pictures for the hosts' worst state: the program's own when
+// all is well, the same bars in orange (high latency), red (a host down) or
+// grey (no host running).
+enum class TrayTone { normal, high, down, idle };
+const std::vector<std::uint8_t>& trayIconFile(TrayTone tone);
+
+// The shell's broadcast after it (re)starts: the icon must be added again.
+UINT taskbarCreatedMessage();
+
 // The main window's tray event handler: left button down or double click
-// shows the main window, right button down pops up the menu "程序".
+// shows the main window, right button down pops up the menu "程序"; a click
+// on a balloon shows the main window too.
 void TrayEvent(int mouseMessage);
 // Makes the main window visible, restored and centred on the screen.
 void showMainWindowCentred();

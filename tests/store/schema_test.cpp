@@ -39,8 +39,9 @@ TEST(Schema, BothTablesWithIntegerRowIdKeys) {
     EXPECT_EQ(queryInt(db, "select _ROWID_ from serverlist where servername = 'y'"), 42);
     EXPECT_EQ(queryText(db, "pragma journal_mode"), "wal");
     EXPECT_EQ(queryInt(db, "pragma synchronous"), 2);  // FULL: committed rows survive
+    // The log's own index; tables added since carry their own.
     EXPECT_EQ(queryText(db, "select group_concat(name || ':' || tbl_name) from sqlite_master "
-                            "where type = 'index'"),
+                            "where type = 'index' and tbl_name in ('serverlist', 'record')"),
               "record_type:record");
 }
 
@@ -62,7 +63,12 @@ TEST(Schema, SchemaTextHoldsEveryStatement) {
     SqliteDB db;
     ASSERT_TRUE(db.open(":memory:", true));
     ASSERT_TRUE(db.execute(SchemaSql()));
-    EXPECT_EQ(queryInt(db, "select count(*) from sqlite_master where type = 'table'"), 2);
+    const std::vector<SchemaObject> objects = SchemaObjects();
+    const auto tables = std::count_if(objects.begin(), objects.end(), [](const SchemaObject& o) {
+        return std::string(o.statement).rfind("CREATE TABLE", 0) == 0;
+    });
+    EXPECT_GE(tables, 2);
+    EXPECT_EQ(queryInt(db, "select count(*) from sqlite_master where type = 'table'"), tables);
 }
 
 // Each table and index of the file with the statement that made it.
@@ -141,7 +147,8 @@ TEST(MissingSchema, RefusesAClosedDatabaseAndReportsAFailedStatement) {
     ASSERT_TRUE(db.open(file.path(), true));
     ASSERT_TRUE(db.execute("create view record as select 1 as type"));
     EXPECT_FALSE(CreateMissingSchema(db));
-    EXPECT_EQ(queryText(db, "select group_concat(type || ':' || name) from sqlite_master"),
+    EXPECT_EQ(queryText(db, "select group_concat(type || ':' || name) from sqlite_master "
+                            "where name in ('serverlist', 'record')"),
               "view:record,table:serverlist");
 }
 

@@ -49,6 +49,53 @@ TEST(Tray, ProgramIconIsOneSixteenPixelImage) {
     DestroyIcon(icon);
 }
 
+// The bars' colour of one picture: the pixel at the foot of the tallest bar
+// (bottom-up rows, BGRA).
+std::uint32_t barColour(const std::vector<std::uint8_t>& file) {
+    constexpr std::size_t kPixels = 22 + 40, kRow = 16 * 4;
+    const std::uint8_t* p = &file[kPixels + 1 * kRow + 15 * 4];
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+TEST(Tray, EveryToneIsTheProgramsBarsInItsOwnColour) {
+    EXPECT_EQ(&trayIconFile(TrayTone::normal), &programIconFile());
+    const struct {
+        TrayTone tone;
+        std::uint32_t bgra;
+    } cases[] = {
+        {TrayTone::normal, 0xFF2AB03C},  // green
+        {TrayTone::high, 0xFFFF8C00},    // orange
+        {TrayTone::down, 0xFFE03030},    // red
+        {TrayTone::idle, 0xFF909090},    // grey
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::uint8_t>& file = trayIconFile(c.tone);
+        EXPECT_EQ(file.size(), 1150u);
+        EXPECT_EQ(barColour(file), c.bgra) << static_cast<int>(c.tone);
+    }
+}
+
+// The shell forgets every icon when it restarts (explorer crashed, a new
+// session): its "TaskbarCreated" broadcast makes the program add its own
+// again, with the picture and tip it has now.
+TEST(Tray, TaskbarCreatedAddsTheIconAgain) {
+    HWND window = makeWindow();
+    ASSERT_NE(window, nullptr);
+    TrayIcon icon;
+    icon.add(window, &trayIconFile(TrayTone::down), "Qerno网络检测\n中断 1", true, recordEvent);
+    NOTIFYICONDATAW probe = icon.record();
+    probe.uFlags = NIF_TIP;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "no notification area to test with";
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &probe));  // what a shell restart does to it
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe));
+    ASSERT_NE(taskbarCreatedMessage(), 0u);
+    SendMessageW(window, taskbarCreatedMessage(), 0, 0);
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &probe));
+    EXPECT_EQ(std::wstring(icon.record().szTip), L"Qerno\u7f51\u7edc\u68c0\u6d4b\n\u4e2d\u65ad 1");
+    icon.remove();
+    DestroyWindow(window);
+}
+
 TEST(Tray, AddBalloonModifyAndRemove) {
     HWND window = makeWindow();
     ASSERT_NE(window, nullptr);

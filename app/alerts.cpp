@@ -1,0 +1,188 @@
+#include "app/alerts.h"
+
+#include <mmsystem.h>
+
+#include <cstdlib>
+#include <map>
+#include <utility>
+
+#include "app/exit_steps.h"
+#include "monitor/monitor_context.h"
+#include "monitor/running_tasks.h"
+#include "monitor/status_receiver.h"
+#include "app/main_actions.h"
+#include "runtime/datetime.h"
+#include "runtime/lock_guard.h"
+#include "store/date_text.h"
+#include "store/outage_table.h"
+#include "store/settings_table.h"
+#include "runtime/win32/subclass.h"
+#include "store/host_record.h"
+#include "store/sqlite_table.h"
+#include "store/statements.h"
+#include "ui/tray.h"
+
+namespace {
+
+// Often enough that a group is shown within its window's end plus half of
+// this, rarely enough to cost nothing.
+constexpr UINT kHealthTimerMs = 500;
+constexpr UINT_PTR kHealthTimerId = 0x4854;  // "HT": not one the window engine uses
+
+TrayTone toneOf(TrayLevel level) {
+    switch (level) {
+    case TrayLevel::idle: return TrayTone::idle;
+    case TrayLevel::high: return TrayTone::high;
+    case TrayLevel::down: return TrayTone::down;
+    case TrayLevel::normal: break;
+    }
+    return TrayTone::normal;
+}
+
+// The name and address the host's task was started with, as stored.
+HostLabel labelOf(std::int32_t hostId) {
+    HostLabel label;
+    SqliteDB* db = monitorDatabase();
+    SqliteTable table;
+    if (!db || !openHostTable(table, *db) || !table.find(TaskHostCondition(hostId))) return label;
+    HostRecord host;
+    readHostRecord(table, host, {HostField::name, HostField::address});
+    label.name = host.name;
+    label.address = host.address;
+    return label;
+}
+
+const char* const kCloseOutagesStep = "close outage episodes";
+
+// Outage rows share the connection with the tasks' log INSERTs: under the
+// log lock no log row lands between our INSERT and its row id, and neither
+// statement runs inside the other's write.
+class OutageWriter {
+public:
+    void opened(std::int32_t hostId, const HostLabel& host, EpisodeKind kind, const Instant& start) {
+        SqliteDB* db = monitorDatabase();
+        if (!db) return;
+        const OutageStart row{hostId, host.name, host.address, static_cast<int>(kind), FormatDateTime(start.wall)};
+        LockGuard lock(monitorLogLock());
+        const std::int64_t id = OpenOutage(*db, row);
+        if (id > 0) rows_[{hostId, kind}] = id;
+    }
+    void closed(std::int32_t hostId, EpisodeKind kind, const Instant& end, int worst) {
+        auto it = rows_.find({hostId, kind});
+        if (it == rows_.end()) return;  // its INSERT failed: nothing to end
+        SqliteDB* db = monitorDatabase();
+        if (db) {
+            LockGuard lock(monitorLogLock());
+            CloseOutage(*db, it->second, FormatDateTime(end.wall), worst);
+        }
+        rows_.erase(it);
+    }
+
+private:
+    std::map<std::pair<std::int32_t, EpisodeKind>, std::int64_t> rows_;  // open rows
+};
+
+class TraySink : public HealthSink {
+public:
+    void episodeOpened(std::int32_t hostId, const HostLabel& host, EpisodeKind kind, const Instant& start) override {
+        outages.opened(hostId, host, kind, start);
+    }
+    void episodeClosed(std::int32_t hostId, EpisodeKind kind, const Instant& end, int worst) override {
+        outages.closed(hostId, kind, end, worst);
+    }
+    void notify(const Notice& notice) override {
+        if (!trayIconInstalled()) return;
+        showTrayBalloon(notice.title, notice.text, notice.warning ? NIIF_WARNING : NIIF_INFO);
+        if (sound) {
+            PlaySoundW(notice.warning ? L"SystemExclamation" : L"SystemAsterisk", nullptr,
+                       SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
+        }
+    }
+    void trayChanged(const TraySummary& summary) override {
+        if (!trayIconInstalled() || !main) return;
+        addTrayIcon(main, &trayIconFile(toneOf(summary.level)), TrayTip(summary), true, TrayEvent);
+    }
+
+    HWND main = nullptr;
+    bool sound = false;
+    OutageWriter outages;
+};
+
+struct ProgramAlerts {
+    TraySink sink;
+    HealthMonitor monitor{sink};
+};
+
+ProgramAlerts& alerts() {
+    static ProgramAlerts instance;
+    return instance;
+}
+
+bool isResume(WPARAM event) { return event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND; }
+
+// The main window's timer and power messages; everything else passes on.
+LRESULT alertsHook(const SubclassCall& call, void* data) {
+    auto* a = static_cast<ProgramAlerts*>(data);
+    if (call.msg == WM_TIMER && call.wp == kHealthTimerId) {
+        a->monitor.tick(healthNow());
+        return 0;
+    }
+    // After a sleep every host looks down for a while: start afresh.
+    if (call.msg == WM_POWERBROADCAST && isResume(call.wp)) a->monitor.startHoldBack(healthNow());
+    return call.next();
+}
+
+void onStatus(const TaskStatusMessage& m) {
+    const bool answered = m.status == 0;
+    alerts().monitor.onCycle(m.hostId, answered, m.level, m.roundTripTime, healthNow());
+}
+
+void onTaskChange(std::int32_t hostId, RunningTasks::Change change) {
+    HealthMonitor& monitor = alerts().monitor;
+    if (change == RunningTasks::Change::started)
+        monitor.hostStarted(hostId, labelOf(hostId), healthNow());
+    else
+        monitor.hostStopped(hostId, healthNow());
+}
+
+// The stored settings and muted hosts; a file without them keeps the defaults.
+void loadSettings(HealthMonitor& monitor) {
+    SqliteDB* db = monitorDatabase();
+    SettingValues values;
+    if (!db || !ReadSettings(*db, values)) return;
+    monitor.setSettings(SettingsFromValues(values), healthNow());
+    constexpr std::size_t kMutePrefix = sizeof "mute." - 1;
+    for (const auto& [key, value] : values) {
+        if (key.rfind("mute.", 0) == 0 && value == "1")
+            monitor.setMuted(std::atoi(key.c_str() + kMutePrefix), true);
+    }
+}
+
+}  // namespace
+
+Instant healthNow() { return {GetTickCount64() / 1000.0, now()}; }
+
+HealthMonitor& programHealth() { return alerts().monitor; }
+
+void startAlerts(HWND main) {
+    ProgramAlerts& a = alerts();
+    a.sink.main = main;
+    // Rows a killed program left open end at this start.
+    if (SqliteDB* db = monitorDatabase()) {
+        LockGuard lock(monitorLogLock());
+        CloseOpenOutages(*db, FormatDateTime(now()));
+    }
+    loadSettings(a.monitor);
+    a.sink.sound = a.monitor.settings().sound;
+    // Normally the stopped tasks have closed every episode already; this
+    // catches what a task that would not stop left open.
+    programExitSequence().addBefore(kCloseDatabaseStep, kCloseOutagesStep,
+                                    [] { alerts().monitor.closeAll(healthNow()); });
+    for (std::int32_t id : runningTasks().hosts()) a.monitor.hostStarted(id, labelOf(id), healthNow());
+    runningTasks().addListener(onTaskChange);
+    programStatusReceiver().addListener(onStatus);
+    a.monitor.startHoldBack(healthNow());
+    a.sink.trayChanged(a.monitor.summary());  // the picture for the start, changed or not
+    addSubclass<alertsHook>(main, &a);
+    SetTimer(main, kHealthTimerId, kHealthTimerMs, nullptr);
+}
