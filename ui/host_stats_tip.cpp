@@ -82,33 +82,40 @@ LRESULT statsTipHook(const SubclassCall& call, void* data) {
         t.trackingLeave = false;
         t.hide();
         break;
+    case WM_NCDESTROY: {
+        // The tip's state ends with its list; the tooltip window itself
+        // goes with its owner.
+        const LRESULT result = call.next();
+        if (IsWindow(t.tip)) DestroyWindow(t.tip);
+        delete &t;
+        return result;
+    }
     default: break;
     }
     return call.next();
 }
 
-// Lives as long as the program: the list and the tooltip go with the main
-// window at the end, and the hook with the list.
-StatsTip& statsTip() {
-    static StatsTip tip;
+}  // namespace
+
+HWND installHostStatsTip(HWND list, HWND owner, HostTipSource source) {
+    if (!IsWindow(list) || hasSubclass<statsTipHook>(list)) return nullptr;
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!tip) return nullptr;
+    auto* t = new StatsTip;
+    t->list = list;
+    t->tip = tip;
+    t->source = std::move(source);
+    TOOLINFOW ti = t->tool();
+    ti.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, kTipMaxWidth);
+    addSubclass<statsTipHook>(list, t);
     return tip;
 }
 
-}  // namespace
-
-void installHostStatsTip(HostTipSource source) {
-    StatsTip& t = statsTip();
-    if (t.tip) return;
-    t.list = windowHandle(unitOf(mainWindow(), MainWin::超级列表框_通讯));
-    t.source = std::move(source);
-    // Owned by the main window, so it goes when the main window goes.
-    t.tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow().handle(),
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!t.tip || !t.list) return;
-    TOOLINFOW ti = t.tool();
-    ti.lpszText = const_cast<wchar_t*>(L"");
-    SendMessageW(t.tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    SendMessageW(t.tip, TTM_SETMAXTIPWIDTH, 0, kTipMaxWidth);
-    addSubclass<statsTipHook>(t.list, &t);
+HWND installHostStatsTip(HostTipSource source) {
+    return installHostStatsTip(windowHandle(unitOf(mainWindow(), MainWin::超级列表框_通讯)), mainWindow().handle(),
+                               std::move(source));
 }

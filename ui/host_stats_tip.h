@@ -5,6 +5,8 @@
 // Threads: the user-interface thread only; the main window must be loaded.
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 
 #include "runtime/text.h"
@@ -12,5 +14,10 @@
 // The tip of a host (by id), empty for none.
 using HostTipSource = std::function<Text(int hostId)>;
 
-// Puts the tooltip on the host list; once, after the main window is made.
-void installHostStatsTip(HostTipSource source);
+// Puts the tooltip on a list view whose items carry host ids as their item
+// data; the tooltip window is owned by `owner`. Its state lives as long as
+// the list. Returns the tooltip window; nullptr when the list has one
+// already or is no window.
+HWND installHostStatsTip(HWND list, HWND owner, HostTipSource source);
+// The same on the main window's host list, after the main window is made.
+HWND installHostStatsTip(HostTipSource source);
