@@ -7,6 +7,7 @@
 
 #include "app/alerts.h"
 #include "app/globals.h"
+#include "app/program_history.h"
 #include "app/single_instance.h"
 #include "monitor/monitor_context.h"
 #include "monitor/task_control.h"
@@ -107,6 +108,7 @@ void OnMainWindowCreated() {
     MarkInstanceWindow(main, kInstanceName, kInstanceMarker);
     setMonitorReceiver(reinterpret_cast<UiReceiver>(windowHandle(mainUnit(MainWin::标签_消息接收))));
     openDatabase(dir + "database.db");
+    startProgramHistory(dir + "database.db");  // before the tasks start: it hears each start
     listAndStartHosts(table);
     setRowHeight(main, windowHandle(mainUnit(MainWin::超级列表框_通讯)), kRowHeight);
     setRowHeight(main, windowHandle(mainUnit(MainWin::超级列表框_日志)), kRowHeight);

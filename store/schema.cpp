@@ -41,6 +41,16 @@ const SchemaObject kObjects[] = {
     {"outage",
      "CREATE TABLE outage (id INTEGER PRIMARY KEY, list_id INTEGER, name TEXT, ip TEXT,"
      " kind INTEGER, start TEXT, end TEXT, worst INTEGER);"},
+    // Per-host latency history: one row per closed minute, 10 minutes and
+    // hour (period in seconds, start in UTC), and the state of each open
+    // period kept over a restart.
+    {"history",
+     "CREATE TABLE history (list_id INTEGER, period INTEGER, start TEXT, sent INTEGER,"
+     " lost INTEGER, min INTEGER, avg INTEGER, max INTEGER, p50 INTEGER, p90 INTEGER,"
+     " jitter INTEGER, PRIMARY KEY (list_id, period, start)) WITHOUT ROWID;"},
+    {"history_open",
+     "CREATE TABLE history_open (list_id INTEGER, period INTEGER, start TEXT, state BLOB,"
+     " PRIMARY KEY (list_id, period)) WITHOUT ROWID;"},
 };
 
 // The names of the file's tables and indexes; false when they cannot be read.

@@ -21,6 +21,7 @@ struct UiActions {
     std::function<void()> addHost;     // "添加"
     std::function<void()> editHost;    // "修改", double click on the host list
     std::function<void()> deleteHosts; // "删除"
+    std::function<void(int hostId)> hostDeleted;  // after "删除" removed one host's row from the file
     std::function<void()> startAllTasks, stopAllTasks;            // "全部启动", "全部停止"
     std::function<void()> startSelectedTask, stopSelectedTask;    // "启动", "停止"
     // Log page and log menu "日志右键".

@@ -6,6 +6,7 @@
 #include "runtime/win32/list_view_commands.h"
 #include "store/sqlite_db.h"
 #include "store/statements.h"
+#include "ui/actions.h"
 #include "ui/host_dialog.h"
 #include "ui/host_form.h"
 #include "ui/main_window.h"
@@ -95,6 +96,7 @@ void deleteHosts(SqliteDB& db) {
         const LockGuard logLock(monitorLogLock());
         TaskControl(id, taskStop);
         db.execute(HostDeleteSql(id));
+        if (uiActions().hostDeleted) uiActions().hostDeleted(id);
     }
     // Each deletion moves the later rows up by one.
     for (size_t j = 0; j < rows.size(); ++j) deleteItem(list, rows[j] - static_cast<int>(j));

@@ -1,0 +1,75 @@
+#include "app/program_history.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "app/exit_steps.h"
+#include "app/globals.h"
+#include "app/main_actions.h"
+#include "history/history_flush.h"
+#include "history/statistics_text.h"
+#include "monitor/running_tasks.h"
+#include "monitor/status_receiver.h"
+#include "ui/actions.h"
+#include "ui/host_stats_tip.h"
+
+namespace {
+
+struct ProgramHistory {
+    HistoryBook book;
+    HistoryStore store;
+    UINT_PTR timer = 0;
+};
+
+ProgramHistory& history() {
+    static ProgramHistory h;
+    return h;
+}
+
+// A batch that fails (the file busy for longer than the timeout, a full
+// disk) stays in the book and goes with the next minute's.
+void CALLBACK onFlushTimer(HWND, UINT, UINT_PTR, DWORD) {
+    flushHistory(history().book, history().store, utcNow(), false);
+}
+
+// An answered cycle has status 0; any other was sent and lost. A late
+// report of a stopped (or deleted) host feeds nothing: its task is over.
+void onStatus(const TaskStatusMessage& message) {
+    if (!runningTasks().isRunning(message.hostId)) return;
+    const Cycle cycle{message.status == 0, message.roundTripTime, message.level};
+    history().book.record(message.hostId, utcNow(), cycle);
+}
+
+void onTaskChange(std::int32_t hostId, RunningTasks::Change change) {
+    if (change == RunningTasks::Change::started) history().book.taskStarted(hostId, utcNow());
+}
+
+void flushAtEnd() {
+    ProgramHistory& h = history();
+    if (h.timer) KillTimer(nullptr, std::exchange(h.timer, 0));
+    flushHistory(h.book, h.store, utcNow(), true);
+    h.store.close();
+}
+
+}  // namespace
+
+HistoryBook& programHistoryBook() { return history().book; }
+
+void startProgramHistory(const Text& databasePath) {
+    ProgramHistory& h = history();
+    // The program's connection waits for the history's batch rather than
+    // failing a log row while the batch holds the write lock.
+    setBusyTimeout(programDatabase(), kHistoryBusyTimeoutMs);
+    if (h.store.open(databasePath)) resumeHistory(h.book, h.store, utcNow());
+    programStatusReceiver().addListener(onStatus);
+    runningTasks().addListener(onTaskChange);
+    UiActions& actions = uiActions();
+    if (!actions.hostDeleted) actions.hostDeleted = [](int hostId) { history().book.forget(hostId); };
+    installHostStatsTip([](int hostId) {
+        const HostHistory* host = history().book.host(hostId);
+        return host ? statisticsTip(*host, runningTasks().isRunning(hostId), utcNow()) : Text();
+    });
+    h.timer = SetTimer(nullptr, 0, kHistoryFlushIntervalMs, onFlushTimer);
+    programExitSequence().addBefore(kCloseDatabaseStep, kFlushHistoryStep, flushAtEnd);
+}

@@ -1,0 +1,56 @@
+// HistoryBook: the history of every host in memory, and what of it is still
+// to be written: closed periods, deleted hosts, open periods' states.
+//
+// The program feeds it from the status receiver (a message of a host whose
+// task is not running feeds nothing: the caller checks) and writes it once a
+// minute and at the end (history/history_flush.h).
+//
+// Threads: the user-interface thread only.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "history/host_history.h"
+
+// One open period's state, kept in the file so a restart resumes it.
+struct OpenPeriodState {
+    std::int32_t hostId = 0;
+    int period = 0;
+    UtcSeconds start = 0;
+    std::string state;  // PeriodAggregate::save
+};
+
+class HistoryBook {
+public:
+    void record(std::int32_t hostId, UtcSeconds now, const Cycle& cycle);
+    void taskStarted(std::int32_t hostId, UtcSeconds now);
+    // A deleted host: its memory and unwritten rows go now, its rows in the
+    // file with the next write.
+    void forget(std::int32_t hostId);
+    // Closes every period that ended at or before `now`.
+    void closeDue(UtcSeconds now);
+    // States from the file, at start: resumed or closed (HostHistory::restoreOpen).
+    void restore(const std::vector<OpenPeriodState>& states, UtcSeconds now);
+
+    const std::vector<PeriodRow>& pendingRows() const { return pending_; }
+    const std::vector<std::int32_t>& forgottenHosts() const { return forgotten_; }
+    std::vector<OpenPeriodState> openStates() const;
+    // What was pending has been written.
+    void clearWritten();
+
+    // Nullptr for a host with no history in memory.
+    const HostHistory* host(std::int32_t hostId) const;
+    std::vector<std::int32_t> hostIds() const;
+    std::size_t hostCount() const { return hosts_.size(); }
+
+private:
+    HostHistory& hostEntry(std::int32_t hostId);
+
+    std::map<std::int32_t, std::unique_ptr<HostHistory>> hosts_;
+    std::vector<PeriodRow> pending_;
+    std::vector<std::int32_t> forgotten_;
+};
