@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "app/startup.h"
 #include "monitor/monitor_context.h"
+#include "monitor/not_started.h"
 #include "monitor/running_tasks.h"
 #include "monitor/status_receiver.h"
 #include "monitor/stop_tokens.h"
@@ -41,11 +42,24 @@ void fill(Slot& slot, Action action) {
     if (!slot) slot = action;
 }
 
+HostListView& programHostList() {
+    static HostListView list;  // keeps the rows it found between messages
+    return list;
+}
+
+// Rows of hosts whose task failed to start show "未启动", also over the
+// late last report of the task a failed restart replaced.
+void followFailedStarts() {
+    static NotStartedRows rows(runningTasks(), programHostList());
+    static const StatusReceiver::ListenerId listener =
+        programStatusReceiver().addListener([](const TaskStatusMessage& m) { rows.onReport(m.hostId); });
+    (void)listener;
+}
+
 }  // namespace
 
 StatusReceiver& programStatusReceiver() {
-    static HostListView list;  // keeps the rows it found between messages
-    static StatusReceiver receiver(list);
+    static StatusReceiver receiver(programHostList());
     return receiver;
 }
 
@@ -82,6 +96,7 @@ void ExitProgram() {
 }
 
 void installMainActions() {
+    followFailedStarts();
     UiActions& a = uiActions();
     fill(a.startUp, OnMainWindowCreated);
     fill(a.mainCloseQuery, onMainCloseQuery);

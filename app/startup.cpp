@@ -20,6 +20,7 @@
 #include "runtime/win32/message_box.h"
 #include "runtime/win32/program.h"
 #include "runtime/win32/window_commands.h"
+#include "store/database_check.h"
 #include "store/date_text.h"
 #include "store/host_record.h"
 #include "store/schema.h"
@@ -34,6 +35,9 @@ namespace {
 constexpr int kRowHeight = 24;
 constexpr int kTabHeight = 30;
 constexpr UINT kSetTabItemSize = 0x1329;  // TCM_SETITEMSIZE
+// Another program's short lock (a backup, a viewer) is waited out at start;
+// past this the user is told, since the host list could not be read.
+constexpr int kStartupBusyWaitMs = 3000;
 
 Unit mainUnit(int id) { return unitOf(mainWindow(), id); }
 
@@ -41,9 +45,29 @@ Unit mainUnit(int id) { return unitOf(mainWindow(), id); }
 // rather than leaving every later read and write to fail unnoticed. An
 // existing file is never replaced, but gains the tables and indexes it
 // lacks, so that a file from an earlier version serves the newer features.
+// Says what is wrong with database.db, once, before the host list is read.
+// False when the program cannot serve the user with it: the user's file is
+// then left exactly as it is (never rewritten, renamed or deleted).
+bool acceptDatabaseState(DatabaseState state) {
+    const char* text = nullptr;
+    switch (state) {
+    case DatabaseState::usable: return true;
+    case DatabaseState::readOnly:
+        messageBox("数据库为只读，日志和主机的修改将无法保存", BoxFlags::Information, "信息：",
+                   mainWindow().handle());
+        return true;
+    case DatabaseState::busy: text = "数据库被其他程序占用，请关闭后重试"; break;
+    case DatabaseState::notDatabase: text = "数据库文件已损坏：database.db"; break;
+    case DatabaseState::cannotOpen: text = "无法打开数据库：database.db，请检查文件夹是否可写"; break;
+    }
+    messageBox(text, BoxFlags::Error, "信息：", mainWindow().handle());
+    return false;
+}
+
 void openDatabase(const Text& path) {
     SqliteDB& db = programDatabase();
     if (!db.open(path) && CreateDatabaseFile(path)) db.open(path);
+    if (!acceptDatabaseState(CheckDatabase(db, kStartupBusyWaitMs))) endProgram(0);
     CreateMissingSchema(db);
     setMonitorDatabase(&db);
 }

@@ -30,6 +30,8 @@ std::int32_t RunningTasks::stopped(std::int32_t hostId) {
     return token;
 }
 
+void RunningTasks::notStarted(std::int32_t hostId) { notify(hostId, Change::notStarted); }
+
 RunningTasks::ListenerId RunningTasks::addListener(Listener listener) {
     if (!listener) return 0;
     listeners_.emplace_back(++lastId_, std::move(listener));

@@ -6,6 +6,10 @@
 //
 // Listeners hear every start and stop as it happens: a restart (an edited
 // host) is a stop and then a start, so what is kept per host starts fresh.
+// A start that failed (parameters that cannot be encoded, a refused thread)
+// is heard as notStarted, after the stop of the task it was to replace: the
+// host has no task then, and its row must not keep showing the last report
+// of one.
 //
 // Threads: the user-interface thread only (TaskControl's thread).
 #pragma once
@@ -17,7 +21,7 @@
 
 class RunningTasks {
 public:
-    enum class Change { started, stopped };
+    enum class Change { started, stopped, notStarted };
     using Listener = std::function<void(std::int32_t hostId, Change change)>;
     using ListenerId = int;  // 0 is never given out
 
@@ -32,6 +36,8 @@ public:
     void started(std::int32_t hostId, std::int32_t token);
     // Forgets the host's task; its token, 0 when none was running.
     std::int32_t stopped(std::int32_t hostId);
+    // A start of the host's task failed; stop its running task first.
+    void notStarted(std::int32_t hostId);
 
     ListenerId addListener(Listener listener);
     bool removeListener(ListenerId id);

@@ -18,6 +18,7 @@ namespace {
 
 const char* const kNoSuchTask = "找不到任务编号";
 const char* const kThreadFailed = "启动线程失败，返回一个错误的句柄~！";
+const char* const kParamsTooLong = "任务参数过长";
 
 static_assert(std::size(Thresholds{}.time) == kHostClasses, "one threshold per stored class");
 
@@ -37,12 +38,22 @@ TaskParams readHost(SqliteTable& table, std::int32_t hostId) {
     return p;
 }
 
-// Starts a task for the host; the new token, or 0 when no task started.
-std::int32_t startTask(SqliteTable& table, std::int32_t hostId) {
+// Starts a task for the host; the new token, or 0 with the reason when no
+// task started.
+std::int32_t startTask(SqliteTable& table, std::int32_t hostId, Text& reason) {
     TaskParams params = readHost(table, hostId);
+    reason = kThreadFailed;
     params.stopToken = createStopToken();
     if (!params.stopToken) return 0;
-    const std::uintptr_t block = makeHandoffBlock(encodeTaskParams(params));
+    const ByteSet payload = encodeTaskParams(params);
+    if (payload.empty()) {
+        // A task on a misread payload would probe nothing real and report
+        // made-up results: none is started.
+        releaseStopToken(params.stopToken);
+        reason = kParamsTooLong;
+        return 0;
+    }
+    const std::uintptr_t block = makeHandoffBlock(payload);
     ThreadHandle thread = 0;
     if (!block || !startThread(MonitorTaskEntry, block, &thread) || !thread) {
         if (block) takeHandoffBlock(block);  // no task took it
@@ -69,8 +80,12 @@ Text TaskControl(std::int32_t hostId, TaskOperation operation) {
     // The running task ends after its cycle; the map, not the column, names
     // it (a failed write of the column cannot leave it unreachable).
     setStopToken(running.stopped(hostId));
-    const std::int32_t token = startTask(table, hostId);
-    if (!token) return kThreadFailed;
+    Text reason;
+    const std::int32_t token = startTask(table, hostId, reason);
+    if (!token) {
+        running.notStarted(hostId);
+        return reason;
+    }
     running.started(hostId, token);
     table.edit();
     HostRecord host;

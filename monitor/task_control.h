@@ -12,6 +12,7 @@
 
 enum TaskOperation : int { taskStart = 1, taskStop = 2 };
 
-// Empty on success, else the reason ("找不到任务编号", "启动线程失败，返回一个错误的句柄~！");
-// callers do not show it.
+// Empty on success, else the reason ("找不到任务编号", "启动线程失败，返回一个错误的句柄~！",
+// "任务参数过长"); callers do not show it. A start that fails is told to
+// runningTasks()'s listeners (the host list shows "未启动").
 Text TaskControl(std::int32_t hostId, TaskOperation operation);

@@ -5,8 +5,9 @@
 ByteSet encodeTaskParams(const TaskParams& p) {
     ByteStream out;
     out.writeInt32(p.hostId);
-    out.writeText(p.name);
-    out.writeText(p.target);
+    // A text the stream refuses would shift every later field: the reader
+    // would take a wrong target, thresholds and stop token.
+    if (!out.writeText(p.name) || !out.writeText(p.target)) return ByteSet();
     for (int i = 0; i < 4; ++i) {
         out.writeInt32(p.thresholds.time[i]);
         out.writeInt32(p.thresholds.color[i]);
@@ -36,7 +37,7 @@ ByteSet encodeTaskStatus(const TaskStatusMessage& m) {
     ByteStream out;
     out.writeInt32(m.hostId);
     out.writeInt32(m.roundTripTime);
-    out.writeText(m.statusText);
+    if (!out.writeText(m.statusText)) return ByteSet();
     out.writeInt32(m.color);
     out.writeInt32(m.average);
     out.writeInt32(m.level);

@@ -30,6 +30,10 @@ struct TaskStatusMessage {
     std::int32_t status = 0;
 };
 
+// The encoders give an empty payload when a text is too long for its 16-bit
+// length (32,767 bytes: a name written by another program): a
+// payload with a field left out would be read with every later field
+// misplaced. A payload that holds its fields is never empty.
 ByteSet encodeTaskParams(const TaskParams& params);
 // Fields the payload does not hold read as zero or empty.
 TaskParams decodeTaskParams(const ByteSet& payload);

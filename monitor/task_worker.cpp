@@ -52,7 +52,9 @@ void MonitorTask::logCycle(const Classification& c, const Text& date) {
 }
 
 void MonitorTask::post(const TaskStatusMessage& message) {
-    const std::uintptr_t block = makeHandoffBlock(encodeTaskStatus(message));
+    const ByteSet payload = encodeTaskStatus(message);
+    if (payload.empty()) return;  // an empty block would read as host 0
+    const std::uintptr_t block = makeHandoffBlock(payload);
     if (!block) return;
     // A receiver that is gone refuses the message; the block is still ours.
     if (!postToUi(monitorReceiver(), kStatusReportMessage, block, 0)) takeHandoffBlock(block);

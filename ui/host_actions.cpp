@@ -1,9 +1,11 @@
 #include "ui/host_actions.h"
 
+#include "monitor/host_address.h"
 #include "monitor/monitor_context.h"
 #include "monitor/task_control.h"
 #include "runtime/lock_guard.h"
 #include "runtime/win32/list_view_commands.h"
+#include "runtime/win32/message_box.h"
 #include "store/sqlite_db.h"
 #include "store/statements.h"
 #include "ui/actions.h"
@@ -14,6 +16,7 @@
 namespace {
 
 int g_editedHost = 0;  // the user-interface thread only
+HostForm g_loadedHost;  // the edited host as stored when the dialog was filled
 
 ::Unit hostList() { return unitOf(mainWindow(), MainWin::超级列表框_通讯); }
 
@@ -49,6 +52,19 @@ void controlCurrentTask(TaskOperation operation) {
     TaskControl(itemData(hostList(), row), operation);
 }
 
+// Why the dialog's values cannot be saved; nullptr when they can. A stored
+// value the user left as it was passes unchecked: a host saved before these
+// rules (or by another program) still saves and runs as it did.
+const char* saveProblem(const HostForm& form) {
+    const HostForm* loaded = g_editedHost > 0 ? &g_loadedHost : nullptr;
+    if (!(loaded && form.address == loaded->address) && !IsMonitorableAddress(form.address))
+        return "地址格式不正确";
+    for (int i = 0; i < kHostClasses; ++i)
+        if (!(loaded && form.time[i] == loaded->time[i]) && !IsValidThreshold(form.time[i]))
+            return "阈值应在 0 到 60000 之间";
+    return nullptr;
+}
+
 }  // namespace
 
 int editedHost() { return g_editedHost; }
@@ -65,23 +81,30 @@ void editHost(SqliteDB& db) {
     if (!openHostDialog("修改记录")) return;
     g_editedHost = id;
     HostForm form;
-    if (loadHostForm(db, id, form)) writeHostForm(form);
+    if (!loadHostForm(db, id, form)) return;
+    g_loadedHost = form;
+    writeHostForm(form);
 }
 
 void saveHost(SqliteDB& db) {
     HostForm form = readHostForm();
-    int id = g_editedHost;
-    int row = -1;
-    if (id <= 0) {
-        id = static_cast<int>(storeHostForm(db, 0, form));
-        // A failed insert lists nothing: a row with item data 0 would stand
-        // for no host at all.
-        if (id > 0) row = insertItem(hostList(), -1, form.name, -1, 0, id);
-    } else {
-        storeHostForm(db, id, form);
-        row = findItemByData(hostList(), id);
+    // The dialog stays open with what was typed, for the user to correct.
+    if (const char* problem = saveProblem(form)) {
+        messageBox(problem, BoxFlags::Error, "信息：", mainWindow().handle());
+        return;
     }
-    if (id > 0) TaskControl(id, taskStart);
+    int id = g_editedHost;
+    // A save the file refuses (read-only, held by another program) keeps
+    // the dialog and its values: the list and the task stay as stored.
+    const int stored = static_cast<int>(storeHostForm(db, id, form));
+    if (stored <= 0) {
+        messageBox("保存失败", BoxFlags::Error, "信息：", mainWindow().handle());
+        return;
+    }
+    const bool adding = id <= 0;
+    id = stored;
+    const int row = adding ? insertItem(hostList(), -1, form.name, -1, 0, id) : findItemByData(hostList(), id);
+    TaskControl(id, taskStart);
     if (row >= 0) writeHostRow(row, form);
     destroyWindow(hostDialog());
 }

@@ -1,5 +1,6 @@
 #include "ui/host_form.h"
 
+#include "monitor/host_address.h"
 #include "runtime/convert.h"
 #include "runtime/win32/window_commands.h"
 #include "store/host_record.h"
@@ -72,7 +73,8 @@ HostRecord recordOf(const HostForm& form) {
 HostForm readHostForm() {
     HostForm form;
     form.name = capHostText(textOf(编辑框_备注名称));
-    form.address = capHostText(textOf(编辑框_通讯地址));
+    // " 127.0.0.1 " would go to the name lookup, blanks and all.
+    form.address = capHostText(TrimBlanks(textOf(编辑框_通讯地址)));
     if (form.name.empty()) form.name = "[未命名]";
     if (form.address.empty()) form.address = "127.0.0.1";
     for (int i = 0; i < kHostClasses; ++i) {

@@ -21,8 +21,8 @@ struct HostForm {
     bool autoStart = true;
 };
 
-// The loaded host dialog's fields as they are stored: name and address cut
-// to kHostTextBytes and defaulted ("[未命名]", "127.0.0.1"), each threshold
+// The loaded host dialog's fields as they are stored: the address without
+// blanks at its ends, name and address cut to kHostTextBytes and defaulted ("[未命名]", "127.0.0.1"), each threshold
 // parsed as the integer edit box does ("" and unparsable: 0).
 HostForm readHostForm();
 void writeHostForm(const HostForm& form);

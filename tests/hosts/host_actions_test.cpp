@@ -108,11 +108,11 @@ TEST_F(HostActionsTest, HostileInputEndsInAStoredHostThatLoadsAgain) {
         int time[4];
     } cases[] = {
         {{"", ""}, "[未命名]", "127.0.0.1", {30, 100, 200, 500}},
-        {{"it's \"x\"", "127.0.0.1' or '1'='1", {"-5", "99999999999", "", "1-2"}},
-         "it's \"x\"", "127.0.0.1' or '1'='1", {-5, 2147483647, 0, 1}},
-        {{"--", "-", {"-99999999999", "--5", "0", "007"}}, "--", "-", {-2147483647 - 1, 0, 0, 7}},
+        {{"it's \"x\"", " 127.0.0.1\t", {"60000", "--5", "", "1-2"}},
+         "it's \"x\"", "127.0.0.1", {60000, 0, 0, 1}},
+        {{"' or '1'='1", "a-b.qerno.test", {"0", "0", "0", "007"}}, "' or '1'='1", "a-b.qerno.test", {0, 0, 0, 7}},
         // 255 bytes at most, a double-byte character never cut in half.
-        {{"a" + wide300, std::string(400, 'a')}, "a" + wide300.substr(0, 254), std::string(255, 'a'), {30, 100, 200, 500}},
+        {{"a" + wide300, "127.0.0.1"}, "a" + wide300.substr(0, 254), "127.0.0.1", {30, 100, 200, 500}},
         {{wide300, "127.0.0.1"}, wide300.substr(0, 254), "127.0.0.1", {30, 100, 200, 500}},
     };
     for (const auto& c : cases) {
@@ -143,6 +143,77 @@ TEST_F(HostActionsTest, HostileInputEndsInAStoredHostThatLoadsAgain) {
     EXPECT_EQ(scalar("select count(*) from serverlist"), static_cast<int>(std::size(cases)));
 }
 
+// Input the probe would misread is refused with a message; the dialog stays
+// open with what was typed, and nothing is stored.
+TEST_F(HostActionsTest, AnAddressOrThresholdItCannotMonitorIsRefused) {
+    const wchar_t* const badAddress = L"\u5730\u5740\u683c\u5f0f\u4e0d\u6b63\u786e";  // 地址格式不正确
+    const wchar_t* const badThreshold =
+        L"\u9608\u503c\u5e94\u5728 0 \u5230 60000 \u4e4b\u95f4";  // 阈值应在 0 到 60000 之间
+    const struct {
+        Typed typed;
+        const wchar_t* message;
+    } cases[] = {
+        {{"short", "1.2.3"}, badAddress},          // would probe 1.2.0.3
+        {{"big", "256.1.1.1"}, badAddress},        // would be looked up as a name
+        {{"quote", "127.0.0.1' or '1'='1"}, badAddress},
+        {{"dash", "-"}, badAddress},
+        {{"inner", "127.0.0 .1"}, badAddress},
+        {{"neg", "127.0.0.1", {"-5", "100", "200", "500"}}, badThreshold},
+        {{"huge", "127.0.0.1", {"30", "100", "200", "99999999999"}}, badThreshold},
+        {{"over", "127.0.0.1", {"30", "60001", "200", "500"}}, badThreshold},
+    };
+    for (const auto& c : cases) {
+        uiActions().addHost();
+        fill(c.typed);
+        BoxAnswers ok({IDOK});
+        uiActions().saveHost();
+        ok.join();
+        ASSERT_EQ(ok.texts.size(), 1u) << c.typed.name;
+        EXPECT_EQ(ok.texts[0], c.message) << c.typed.name;
+        EXPECT_EQ(ok.owners[0], mainWindow().handle());
+        ASSERT_TRUE(hostDialog().loaded()) << c.typed.name;
+        EXPECT_EQ(shown(编辑框_通讯地址), Text(c.typed.address));
+        EXPECT_EQ(shown(编辑框_网络良好), Text(c.typed.time[0]));
+        hostDialog().destroyNow();
+        pump();
+    }
+    EXPECT_EQ(scalar("select count(*) from serverlist"), 0);
+    EXPECT_EQ(itemCount(hostList()), 0);
+}
+
+// A file that refuses the write (read-only, another program's lock): the
+// user is told and keeps the dialog with the values to save again later.
+TEST_F(HostActionsTest, ASaveTheFileRefusesKeepsTheDialog) {
+    ASSERT_TRUE(db().execute("CREATE TRIGGER refuse_add BEFORE INSERT ON serverlist"
+                             " BEGIN SELECT RAISE(ABORT, 'read-only'); END"));
+    uiActions().addHost();
+    fill({"kept", "127.0.0.1"});
+    BoxAnswers ok({IDOK});
+    uiActions().saveHost();
+    ok.join();
+    ASSERT_EQ(ok.texts.size(), 1u);
+    EXPECT_EQ(ok.texts[0], L"\u4fdd\u5b58\u5931\u8d25");  // 保存失败
+    ASSERT_TRUE(hostDialog().loaded());
+    EXPECT_EQ(shown(编辑框_备注名称), Text("kept"));
+    EXPECT_EQ(itemCount(hostList()), 0);
+    EXPECT_EQ(scalar("select count(*) from serverlist"), 0);
+}
+
+// A host stored before these rules (or by another program) still edits and
+// saves as long as its odd values are left as they are.
+TEST_F(HostActionsTest, AStoredOddHostSavesWithItsValuesUntouched) {
+    int id = addThroughDialog({"odd", "127.0.0.1"});
+    ASSERT_TRUE(db().execute(Text("update serverlist set serverip = '1.2.3', time1 = -5 where id = " + std::to_string(id))));
+    select({0});
+    uiActions().editHost();
+    ASSERT_TRUE(hostDialog().loaded());
+    EXPECT_EQ(shown(编辑框_通讯地址), Text("1.2.3"));
+    type(编辑框_备注名称, "renamed");
+    save();
+    EXPECT_EQ(scalar("select count(*) from serverlist where serverip = '1.2.3' and time1 = -5"
+                     " and servername = 'renamed'"), 1);
+}
+
 TEST_F(HostActionsTest, EditLoadsTheHostAndRestartsItsTaskWithTheNewSettings) {
     int id = addThroughDialog({"lo", "127.0.0.1"});
     addThroughDialog({"other", "127.0.0.1"});
@@ -155,15 +226,15 @@ TEST_F(HostActionsTest, EditLoadsTheHostAndRestartsItsTaskWithTheNewSettings) {
     EXPECT_EQ(std::get<Text>(getProperty(unitOf(hostDialog()), Property::Title)), Text("修改记录"));
     EXPECT_EQ(shown(编辑框_备注名称), Text("lo"));
     EXPECT_EQ(shown(编辑框_网络异常), Text("200"));
-    // Any latency at or above -5 ms is "abnormal": every cycle logs now.
-    type(编辑框_网络异常, "-5");
+    // Any latency at or above 0 ms is "abnormal": every cycle logs now.
+    type(编辑框_网络异常, "0");
     type(编辑框_备注名称, "lo2");
     setProperty(dialogUnit(选择框1), Property::Checked, 1);
     save();
     ::Unit list = hostList();
     ASSERT_EQ(itemCount(list), 2);
     EXPECT_EQ(rowTexts(list, 0, 5), (std::vector<Text>{"lo2", "127.0.0.1", "", "", "正常记录"}));
-    EXPECT_EQ(scalar("select time3 from serverlist where id = " + std::to_string(id)), -5);
+    EXPECT_EQ(scalar("select time3 from serverlist where id = " + std::to_string(id)), 0);
     EXPECT_EQ(scalar("select count(*) from serverlist"), 2);
     EXPECT_TRUE(pumpUntil([&] { return logRows(id) >= 2; }, 3500));
     EXPECT_EQ(scalar("select count(*) from record where list_id = " + std::to_string(id) + " and type <> 3"), 0);
@@ -185,7 +256,7 @@ TEST_F(HostActionsTest, EditLoadsTheHostAndRestartsItsTaskWithTheNewSettings) {
 TEST_F(HostActionsTest, DeleteRemovesExactlyTheSelectedHostsAndEndsTheirTasks) {
     std::vector<int> ids;
     for (int i = 0; i < 5; ++i)
-        ids.push_back(addThroughDialog({"h" + std::to_string(i), "127.0.0.1", {"30", "100", "-5", "500"}, true}));
+        ids.push_back(addThroughDialog({"h" + std::to_string(i), "127.0.0.1", {"30", "100", "0", "500"}, true}));
     ASSERT_TRUE(pumpUntil([&] { for (int id : ids) if (logRows(id) == 0) return false; return true; }, 3000));
     select({0, 2, 3});
     uiActions().deleteHosts();

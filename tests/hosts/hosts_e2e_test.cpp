@@ -172,12 +172,12 @@ TEST_F(HostsProgramTest, AddEditAndDeleteHostsThroughTheMenuAndDialog) {
     dialog = e2e::findWindow(kEditTitle, program_->id());
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(e2e::text(e2e::control(dialog, kName)), L"new 'one\"");
-    SendMessageW(e2e::control(dialog, kTime3), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-5"));
+    SendMessageW(e2e::control(dialog, kTime3), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"0"));
     SendMessageW(e2e::control(dialog, kLogSwitch), BM_SETCHECK, BST_CHECKED, 0);
     e2e::pressButton(e2e::control(dialog, kConfirm));
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }));
     EXPECT_TRUE(waitUntil([&] { return cells(kHostList)[4][4] == w("正常记录"); }));
-    EXPECT_EQ(scalar("select time3 from serverlist where id = " + std::to_string(added)), -5);
+    EXPECT_EQ(scalar("select time3 from serverlist where id = " + std::to_string(added)), 0);
     EXPECT_TRUE(waitUntil([&] { return logRows(added) >= 2; }, 4000));
     EXPECT_EQ(cells(kHostList).size(), 5u);
 

@@ -9,37 +9,9 @@
 
 #include "monitor/status_receiver.h"
 #include "runtime/handoff_block.h"
+#include "tests/monitor/memory_host_list.h"
 
 namespace {
-
-struct Cell {
-    Text text;
-    std::int32_t textColor = -2, backColor = -2;  // -2: never coloured
-    int image = -2;
-    int colorCalls = 0;
-};
-
-class MemoryHostList : public HostList {
-public:
-    explicit MemoryHostList(std::vector<std::int32_t> ids) : ids_(std::move(ids)) {}
-    int findRow(std::int32_t itemData) override {
-        for (size_t i = 0; i < ids_.size(); ++i)
-            if (ids_[i] == itemData) return static_cast<int>(i);
-        return -1;
-    }
-    void setCellText(int row, int column, const Text& text) override { cells_[{row, column}].text = text; }
-    void setCellColors(int row, int column, std::int32_t text, std::int32_t back) override {
-        Cell& c = cells_[{row, column}];
-        c.textColor = text, c.backColor = back, ++c.colorCalls;
-    }
-    void setCellImage(int row, int column, int image) override { cells_[{row, column}].image = image; }
-    Cell& cell(int row, int column) { return cells_[{row, column}]; }
-    size_t touched() const { return cells_.size(); }
-
-private:
-    std::vector<std::int32_t> ids_;
-    std::map<std::pair<int, int>, Cell> cells_;
-};
 
 void deliver(const TaskStatusMessage& m, HostList& list) {
     ReceiveTaskStatus(makeHandoffBlock(encodeTaskStatus(m)), list);
