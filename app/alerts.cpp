@@ -141,7 +141,7 @@ void onTaskChange(std::int32_t hostId, RunningTasks::Change change) {
     HealthMonitor& monitor = alerts().monitor;
     if (change == RunningTasks::Change::started)
         monitor.hostStarted(hostId, labelOf(hostId), healthNow());
-    else
+    else if (change == RunningTasks::Change::stopped)
         monitor.hostStopped(hostId, healthNow());
 }
 
