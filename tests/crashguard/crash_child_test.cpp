@@ -178,6 +178,14 @@ TEST(CrashChild, ThreadsStartBehindTheGuardAndKeysReadAsInstalled) {
               "install=1 hook=1 registry=1 again=0\n");
 }
 
+// The wrapper keeps the exit code in ESI while it cleans up; its caller's
+// ESI must come back unchanged (not the exit code 42).
+TEST(CrashChild, ThreadStartWrapperKeepsItsCallersEsi) {
+    ChildResult r = runChild("esi");
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(r.output, "esi=5A5A1234\n");
+}
+
 TEST(CrashChild, ExitFaultingThreadOnly) {
     // The main thread's crash still ends the process (exit 0, before the
     // watchdog thread's exit code 3).
