@@ -198,6 +198,21 @@ int main(int argc, char** argv) {
         reportThreadsAndKeys();
         return 0;
     }
+    if (is(scenario, "box")) {
+        // The only crash path that shows the report in a box: owned by this
+        // thread's window of the class the options name.
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QernoCrashOwner";
+        RegisterClassW(&wc);
+        CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                        nullptr, nullptr, wc.hInstance, nullptr);
+        o.crashCallback = nullptr;
+        o.showMessageBox = 1;
+        std::strcpy(o.ownerWindowClass, "QernoCrashOwner");
+        runFault(cgFaultRead, cgFaultReadAt);
+    }
     if (is(scenario, "esi")) {
         auto* block = static_cast<StartBlock*>(GlobalAlloc(0, sizeof(StartBlock)));  // onThreadExit frees it
         block->startRoutine = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&echoThread));
