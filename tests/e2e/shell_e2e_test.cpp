@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "runtime/codepage.h"
+#include "store/schema.h"
 #include "tests/e2e/helper/driver.h"
 #include "tests/e2e/run_folder.h"
 
@@ -174,6 +176,20 @@ TEST_F(ProgramTest, EndFromAWorkerThreadRunsTheExitRoutinesOnceWithItsCode) {
     size_t at = log.find(once);
     EXPECT_NE(at, std::wstring::npos) << e2e::utf8(log);
     EXPECT_EQ(log.find(L"exit routine", at + once.size()), std::wstring::npos) << e2e::utf8(log);
+}
+
+// A database file that exists and lists no host: the start-up still ends
+// with the tray icon and its welcome balloon.
+TEST_F(ProgramTest, AnEmptyHostListStillGetsTheTrayIconAndBalloon) {
+    ASSERT_TRUE(CreateDatabaseFile(fromWide((folder.path() + L"\\database.db").c_str())));
+    std::wstring exe = folder.copyIn(QERNO_PROBE);
+    Process probe(exe, L"startup", folder.path());
+    EXPECT_EQ(probe.waitExit(15000), 0u);
+    std::wstring log = readFileUtf8(folder.path() + L"\\probe.txt");
+    // 欢迎使用 | Qerno网络检测
+    const std::wstring tray = L"tray 1 tip Qerno\u7f51\u7edc\u68c0\u6d4b balloon "
+                              L"\u6b22\u8fce\u4f7f\u7528|Qerno\u7f51\u7edc\u68c0\u6d4b";
+    EXPECT_NE(log.find(tray), std::wstring::npos) << e2e::utf8(log);
 }
 
 // The end deletes the locks the program left registered.

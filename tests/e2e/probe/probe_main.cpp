@@ -7,6 +7,8 @@
 //   alloc-fail             asks the heap for more than it can give
 //   locks                  leaves a lock undeleted and ends; a runtime release
 //                          notes how many locks are still live
+//   startup                runs the program's own start-up, notes the tray
+//                          icon and its balloon, and ends
 // It writes "probe.txt" in its current directory: the current directory
 // at start-up and, for end-from-thread, one line per exit-routine run.
 #include <windows.h>
@@ -17,6 +19,7 @@
 #include <thread>
 
 #include "app/program.h"
+#include "app/startup.h"
 #include "runtime/codepage.h"
 #include "runtime/lock.h"
 #include "runtime/runtime_error.h"
@@ -26,6 +29,7 @@
 #include "ui/ui_state.h"
 #include "ui/host_dialog.h"
 #include "ui/main_window.h"
+#include "ui/tray.h"
 
 namespace {
 
@@ -71,6 +75,13 @@ void startUp() {
     }
     if (g_mode == L"host-dialog" || g_mode == L"about") SetTimer(nullptr, 0, 100, openWindow);
     if (g_mode == L"alloc-fail") note("allocated " + std::to_string(reinterpret_cast<std::uintptr_t>(new char[g_tooMuch])));
+    if (g_mode == L"startup") {
+        OnMainWindowCreated();
+        const NOTIFYICONDATAW& tray = trayRecord();
+        note("tray " + std::to_string(trayIconInstalled()) + " tip " + gbkToUtf8(fromWide(tray.szTip)) +
+             " balloon " + gbkToUtf8(fromWide(tray.szInfoTitle)) + "|" + gbkToUtf8(fromWide(tray.szInfo)));
+        endProgram(0);
+    }
     if (g_mode == L"locks") {
         note("created " + std::to_string(createLock() != 0));
         registerRuntimeRelease(noteLiveLocks);
