@@ -1,5 +1,6 @@
 // The program's exit sequence (runtime/exit_sequence.h): stop the monitor
-// tasks, close the database, free the late-bound libraries. Features that
+// tasks and wait for them (bounded), close the database, free the late-bound
+// libraries (kept when a task outlived the wait). Features that
 // must finish before the database closes (flushing history, closing outage
 // episodes) add their step before kCloseDatabaseStep at start-up.
 //

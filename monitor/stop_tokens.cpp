@@ -1,5 +1,7 @@
 #include "monitor/stop_tokens.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <unordered_map>
 
@@ -7,6 +9,7 @@ namespace {
 
 struct Registry {
     std::mutex mutex;
+    std::condition_variable ended;  // a token was released
     std::int32_t last = 0;
     std::unordered_map<std::int32_t, std::shared_ptr<StopEvent>> live;
 };
@@ -47,10 +50,18 @@ void releaseStopToken(std::int32_t token) {
     if (it == r.live.end()) return;
     last = std::move(it->second);
     r.live.erase(it);
+    r.ended.notify_all();
 }
 
 int liveStopTokens() {
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
     return static_cast<int>(r.live.size());
+}
+
+bool waitNoLiveStopTokens(int timeoutMs) {
+    Registry& r = registry();
+    std::unique_lock<std::mutex> lock(r.mutex);
+    return r.ended.wait_for(lock, std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs),
+                            [&r] { return r.live.empty(); });
 }

@@ -26,3 +26,7 @@ std::shared_ptr<StopEvent> acquireStopToken(std::int32_t token);
 void releaseStopToken(std::int32_t token);
 // How many tokens are live (tasks started and not ended).
 int liveStopTokens();
+// Waits until no token is live or `timeoutMs` has passed; true when none is
+// live. The end of the program waits here, bounded, before it frees the
+// libraries a task may still be calling into.
+bool waitNoLiveStopTokens(int timeoutMs);

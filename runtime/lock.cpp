@@ -115,3 +115,11 @@ void deleteAllLocks() {
         }
     }
 }
+
+int liveLockCount() {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> guard(r.mutex);
+    int live = 0;
+    for (const LockRecord* record : r.records) live += record->deleted ? 0 : 1;
+    return live;
+}

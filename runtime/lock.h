@@ -30,3 +30,6 @@ void leaveLock(LockHandle lock);
 
 // Deletes every lock still live; for the end of the program.
 void deleteAllLocks();
+
+// How many locks are live (created and not deleted).
+int liveLockCount();

@@ -66,3 +66,23 @@ build_win32() {
   configure_build win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake"
   run_build "$BUILD/win32"
 }
+
+# lay_out_dist DEST NATIVE_TREE WIN32_TREE
+# The program's folder: DEST/qerno.exe, DEST/tools/<each native tool> and
+# DEST/database.db (made with the local host when missing; a rebuild never
+# replaces one). Each tool is built in tools/<name>/ of the native tree,
+# under the name its folder's CMakeLists gives it.
+lay_out_dist() {
+  local dest="$1" native="$2" win32="$3"
+  mkdir -p "$dest/tools"
+  cp "$win32/app/qerno.exe" "$dest/qerno.exe" || return 1
+  local folder file
+  for folder in "$native"/tools/*/; do
+    for file in "$folder"*; do
+      if [ -f "$file" ] && [ -x "$file" ]; then cp "$file" "$dest/tools/" || return 1; fi
+    done
+  done
+  if [ ! -f "$dest/database.db" ]; then
+    "$dest/tools/qerno-mkdb" --local-host "$dest/database.db" || return 1
+  fi
+}

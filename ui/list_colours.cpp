@@ -140,6 +140,11 @@ LRESULT ListColours::customDraw(const SubclassCall& call) {
             if (e.store->find(static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem, text, back)) {
                 draw->clrText = text;
                 draw->clrTextBk = back;
+                // The list paints its selection band (grey without the focus,
+                // since it keeps the selection shown) over a selected item's
+                // colours; the cell's colour is its latency class, which must
+                // stay readable on the selected row. The other cells keep the band.
+                draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
                 return call.next();
             }
             draw->clrText = ListView_GetTextColor(e.listView);

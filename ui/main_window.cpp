@@ -46,7 +46,8 @@ const ControlTemplate kControls[] = {
     {.name = "日期框_结束日期", .kind = ControlKind::DatePicker, .container = 选择夹_通讯, .page = 1,
      .left = 275, .top = 40, .width = 160, .height = 24, .text = "yyyy-MM-dd HH:mm:ss", .visible = true},
     {.name = "标签1", .kind = ControlKind::Label, .container = 选择夹_通讯, .page = 1, .left = 504,
-     .top = 40, .width = 56, .height = 24, .text = "日志类型：", .visible = true},
+     .top = 40, .width = 56, .height = 24, .text = "日志类型：", .visible = true,
+     .style = SS_LEFTNOWORDWRAP},  // one line: the text fills its 56 pixels
     {.name = "组合框1", .kind = ControlKind::ComboList, .container = 选择夹_通讯, .page = 1, .left = 560,
      .top = 40, .width = 112, .height = 24, .text = "全部\n异常\n超时", .visible = true, .value = 0},
     {.name = "按钮_查询日志", .kind = ControlKind::Button, .container = 选择夹_通讯, .page = 1,

@@ -24,7 +24,9 @@ struct StartBlock {
 // Returns whether a hook is in place (also when another copy placed it).
 bool hookThreadCreation();
 
-// The generated 58-byte thread start wrapper (0 before hookThreadCreation).
+// The generated thread start wrapper (0 before hookThreadCreation): a
+// stdcall routine of one argument, the StartBlock, that keeps the callee-saved
+// registers of its caller.
 std::uint32_t threadStartWrapper();
 
 // Unlinks the wrapper's guard record and destroys the thread's

@@ -16,6 +16,11 @@ constexpr const char* kHookKey = "_SEH.createThread.hook";
 
 std::uint32_t g_wrapper = 0;
 
+// The thread start wrapper's size and where its two addresses go.
+constexpr std::size_t kWrapperLength = 62;
+constexpr std::size_t kInstallerAt = 8;
+constexpr std::size_t kExitRoutineAt = 28;
+
 // Destroyed at a normal end of the program, which neutralises the hook.
 InlineHook& threadHook() {
     static InlineHook hook(AutoUnhook::On);
@@ -63,24 +68,30 @@ std::uint8_t* makeGuardInstaller() {
 }
 
 std::uint8_t* makeWrapper(std::uint32_t installer, std::uint32_t exitRoutine) {
-    std::uint8_t code[58] = {
+    // ESI carries the exit code across onThreadExit; it belongs to the
+    // wrapper's caller (the system's thread start), so it is saved first and
+    // given back before the return.
+    std::uint8_t code[kWrapperLength] = {
         0x55, 0x8B, 0xEC,                    // push ebp; mov ebp, esp
+        0x56,                                // push esi: the caller's, at [ebp-4]
         0xFF, 0x75, 0x08,                    // push [ebp+8]: the StartBlock
         0xB9, 0, 0, 0, 0,                    // mov ecx, installer
         0xFF, 0xD1,                          // call ecx
         0xFF, 0x75, 0x08,                    // push [ebp+8]
-        0xE8, 0x14, 0x00, 0x00, 0x00,        // call inner (20 bytes ahead)
+        0xE8, 0x17, 0x00, 0x00, 0x00,        // call inner (23 bytes ahead)
         0x8B, 0xF0,                          // mov esi, eax: the exit code
         0xFF, 0x75, 0x08,                    // push [ebp+8]
         0xB9, 0, 0, 0, 0,                    // mov ecx, onThreadExit
         0xFF, 0xD1,                          // call ecx
-        0x8B, 0xC6, 0x8B, 0xE5, 0x5D, 0xC2, 0x04, 0x00,  // mov eax, esi; leave; ret 4
+        0x8B, 0xC6,                          // mov eax, esi
+        0x8B, 0x75, 0xFC,                    // mov esi, [ebp-4]: the caller's again
+        0x8B, 0xE5, 0x5D, 0xC2, 0x04, 0x00,  // leave; ret 4
         // inner: the block's start routine with the block's parameter
         0x55, 0x8B, 0xEC, 0x8B, 0x45, 0x08, 0xFF, 0x70, 0x04, 0xFF, 0x10,
         0x8B, 0xE5, 0x5D, 0xC2, 0x04, 0x00,
     };
-    put32(code + 7, installer);
-    put32(code + 27, exitRoutine);
+    put32(code + kInstallerAt, installer);
+    put32(code + kExitRoutineAt, exitRoutine);
     return executableBlock(code, sizeof code);
 }
 

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "runtime/runtime_error.h"
-#include "runtime/system.h"
 
 namespace platform {
 
@@ -39,13 +38,26 @@ std::vector<HMODULE>& loadedLibraries() {
 
 bool hasColon(const char* name) { return std::strchr(name, ':') != nullptr; }
 
+// The system folder, with its trailing backslash; empty when unknown.
+Text systemFolder() {
+    char path[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return Text();
+    return Text(path) + "\\";
+}
+
+// Every library of the table is a system library: it is loaded by its full
+// path in the system folder, never found by the search order, which looks
+// beside the executable first and would load a planted copy (a user's
+// download folder, a shared program folder) in its place.
 HMODULE loadLibrary(const char* name) {
     HMODULE module = nullptr;
-    if (!hasColon(name)) {
-        Text local = runDirectory() + "\\" + name;
-        module = LoadLibraryA(local.c_str());
+    if (hasColon(name)) {
+        module = LoadLibraryA(name);
+    } else {
+        const Text folder = systemFolder();
+        if (!folder.empty()) module = LoadLibraryA((folder + name).c_str());
     }
-    if (!module) module = LoadLibraryA(name);
     if (module) loadedLibraries().push_back(module);  // one reference per load, freed at the end
     return module;
 }

@@ -4,8 +4,9 @@
 //
 // A function name "#n" means the export with ordinal n. An entry without a
 // library is looked up in Kernel32, Gdi32, User32, Advapi32, Mpr and Shell32,
-// in that order. A library name without a colon is tried in the run
-// directory first, then through the system's normal search. A library or
+// in that order. A library name without a colon is loaded from the system
+// folder only (never from beside the executable); a name with a colon is
+// loaded as given. A library or
 // export that cannot be found is a runtime error; it never returns to the
 // caller. Libraries stay loaded until releasePlatformLibraries().
 //

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/codepage.h"
+#include "runtime/lock.h"
 #include "runtime/system.h"
 
 namespace {
@@ -56,14 +57,19 @@ HWND createOwnerWindow(HINSTANCE instance) {
 }
 
 // The end proper, on the user-interface thread only: idle callbacks dropped,
-// exit routines, then the runtime's own releases (they may still be needed by
-// an exit routine), the owner window, the process. Runs once: an exit routine
-// that ends the program again ends the process at once instead of looping.
+// exit routines, then the locks still registered and the runtime's own
+// releases (they may still be needed by an exit routine), the owner window,
+// the process. Runs once: an exit routine that ends the program again ends
+// the process at once instead of looping.
 void finishProgram(int exitCode) {
     RuntimeState& s = state();
     if (s.ending.exchange(true)) ExitProcess(static_cast<UINT>(exitCode));  // re-entered from an exit routine
     s.idle.clear();
     for (auto routine : s.exitRoutines) routine();
+    // A lock the program never deleted (a task may still hold one) goes
+    // with the rest of the runtime's resources; a holder keeps it until it
+    // leaves.
+    deleteAllLocks();
     for (auto release : s.releases) release();
     if (s.owner) DestroyWindow(s.owner);
     s.owner = nullptr;

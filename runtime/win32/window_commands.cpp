@@ -68,7 +68,10 @@ void setWindowPosition(HWND hwnd, int position) {
     switch (position) {
     case WindowPosition::Normal: ShowWindow(hwnd, SW_SHOWNORMAL); break;
     case WindowPosition::RestoreAndCentre:
-        if (IsIconic(hwnd) || IsZoomed(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+        // A window minimised from maximised restores to maximised; the second
+        // restore brings it to its normal size, which is what gets centred.
+        if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+        if (IsZoomed(hwnd)) ShowWindow(hwnd, SW_RESTORE);
         centreOnScreen(hwnd);
         break;
     case WindowPosition::Minimised: ShowWindow(hwnd, SW_MINIMIZE); break;

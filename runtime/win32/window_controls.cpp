@@ -64,6 +64,12 @@ bool Window::createControls() {
             if (layout_.controls[i].kind == kind)
                 SetWindowPos(units_[i], HWND_BOTTOM, 0, 0, 0, 0,
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Date pickers lie above everything: a neighbour's box that overlaps one
+    // (the log page's "时间：" check box reaches over the start date) would
+    // cover its first digit and take the clicks meant for it.
+    for (int i = 0; i < layout_.controlCount; ++i)
+        if (layout_.controls[i].kind == ControlKind::DatePicker)
+            SetWindowPos(units_[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     for (int i = 0; i < layout_.controlCount; ++i) {
         const ControlTemplate& c = layout_.controls[i];
         if (c.attach) c.attach(units_[i]);

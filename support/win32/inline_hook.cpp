@@ -230,13 +230,15 @@ bool InlineHook::unhook(int mode) {
 }
 
 // The trampoline's copy, its calls and jumps aimed back from the entry, goes
-// back over the entry; stub and trampoline are freed.
+// back over the entry; stub and trampoline are freed. Only the 5 patched
+// bytes are written: they are all that was made writable, and the copied
+// instructions past them never changed (they may lie on a read-only page).
 void InlineHook::restoreEntry() {
     std::uint8_t original[kMaxCopied];
     std::memcpy(original, bytesAt(trampoline_), copiedLength_);
     reaimRelative(original, copiedLength_, trampoline_ - target_);
     makeWritable(target_);
-    std::memcpy(bytesAt(target_), original, copiedLength_);
+    std::memcpy(bytesAt(target_), original, kJumpLength);
     freeCode(stub_);
     freeCode(trampoline_);
 }

@@ -59,6 +59,34 @@ TEST(SingleInstance, ActivatesOnlyTheWindowWithTheMarker) {
     for (HWND w : {other, first, defaults}) DestroyWindow(w);
 }
 
+// A second start while the first window is on the screen, not minimised:
+// it only comes to the front, where and as large as it was (a maximised one
+// stays maximised: a restore would shrink it).
+TEST(SingleInstance, AVisibleWindowOnlyComesForward) {
+    const Text name = "{qerno-test-forward}";
+    HWND front = makeWindow(L"front");
+    HWND first = makeWindow(L"first");
+    MarkInstanceWindow(first, name, 83612405);
+    for (int show : {SW_SHOWNORMAL, SW_SHOWMAXIMIZED}) {
+        ShowWindow(first, show);
+        ShowWindow(front, SW_SHOWNORMAL);
+        SetForegroundWindow(front);
+        ASSERT_EQ(GetForegroundWindow(), front);
+        RECT before{}, after{};
+        GetWindowRect(first, &before);
+        const bool zoomed = IsZoomed(first) != 0;
+
+        ActivateOtherInstance(name, 83612405);
+        EXPECT_EQ(GetForegroundWindow(), first) << show;
+        GetWindowRect(first, &after);
+        EXPECT_TRUE(EqualRect(&before, &after)) << show;
+        EXPECT_EQ(IsZoomed(first) != 0, zoomed) << show;
+        EXPECT_FALSE(IsIconic(first)) << show;
+    }
+    DestroyWindow(front);
+    DestroyWindow(first);
+}
+
 TEST(RunFolder, ArchiveTemporaryFoldersAreRefusedCaseSensitively) {
     const struct {
         const char* dir;

@@ -11,6 +11,7 @@
 #include "crashguard/win32/call_stack.h"
 #include "crashguard/win32/crash_guard.h"
 #include "crashguard/win32/registry.h"
+#include "crashguard/win32/thread_hook.h"
 
 // Faulting routines with a standard frame and a label at the faulting
 // instruction; each stores its return address in cgLastReturn first.
@@ -31,6 +32,17 @@ asm(".text\n"
     CG_FAULT(cgFaultIllegal, "ud2")
     ".data\n.globl _cgLastReturn\n_cgLastReturn:\n  .long 0\n.text\n");
 
+// Calls the thread start wrapper (stdcall, one argument) as the system's
+// thread start does, with a known value in ESI, a register its callers
+// expect back unchanged; returns what ESI holds afterwards.
+asm(".text\n.globl _cgCallWrapperKeepingEsi\n"
+    "_cgCallWrapperKeepingEsi:\n"
+    "  pushl %ebp\n  movl %esp, %ebp\n  pushl %esi\n"
+    "  movl $0x5A5A1234, %esi\n"
+    "  pushl 12(%ebp)\n  call *8(%ebp)\n"
+    "  movl %esi, %eax\n"
+    "  popl %esi\n  popl %ebp\n  ret\n");
+
 extern "C" {
 void cgFaultRead();
 void cgFaultWrite();
@@ -40,6 +52,7 @@ void cgFaultIllegal();
 extern char cgFaultReadAt[], cgFaultWriteAt[], cgFaultDivideAt[], cgFaultInt3At[],
     cgFaultIllegalAt[];
 extern unsigned cgLastReturn;
+unsigned cgCallWrapperKeepingEsi(unsigned wrapper, void* block);
 }
 
 namespace {
@@ -183,6 +196,30 @@ int main(int argc, char** argv) {
     }
     if (is(scenario, "threads")) {
         reportThreadsAndKeys();
+        return 0;
+    }
+    if (is(scenario, "box")) {
+        // The only crash path that shows the report in a box: owned by this
+        // thread's window of the class the options name.
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"QernoCrashOwner";
+        RegisterClassW(&wc);
+        CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                        nullptr, nullptr, wc.hInstance, nullptr);
+        o.crashCallback = nullptr;
+        o.showMessageBox = 1;
+        std::strcpy(o.ownerWindowClass, "QernoCrashOwner");
+        runFault(cgFaultRead, cgFaultReadAt);
+    }
+    if (is(scenario, "esi")) {
+        auto* block = static_cast<StartBlock*>(GlobalAlloc(0, sizeof(StartBlock)));  // onThreadExit frees it
+        block->startRoutine = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&echoThread));
+        block->parameter = 41;
+        char line[32];
+        std::snprintf(line, sizeof line, "esi=%08X\n", cgCallWrapperKeepingEsi(threadStartWrapper(), block));
+        writeOut(line);
         return 0;
     }
     if (is(scenario, "thread-only")) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "crashguard/hex_format.h"
+#include "tests/e2e/helper/driver.h"
 
 namespace {
 
@@ -176,6 +177,48 @@ TEST(CrashChild, ThreadsStartBehindTheGuardAndKeysReadAsInstalled) {
               "own: guarded=1 exit=42\n"      // wrapper: parameter in, exit code out
               "other: guarded=0 exit=10\n"    // not the pseudo-handle: untouched
               "install=1 hook=1 registry=1 again=0\n");
+}
+
+// showMessageBox on: the report comes in a box captioned "程序异常：" owned
+// by the crashing thread's window of the named class; once answered, the
+// process ends with 0.
+TEST(CrashChild, ReportBoxIsOwnedByTheNamedWindow) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path = path.substr(0, path.find_last_of(L'\\') + 1) + L"crash_child.exe";
+    std::wstring command = L"\"" + path + L"\" box";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    const e2e::MessageBoxSeen seen = e2e::findMessageBox(L"\u7a0b\u5e8f\u5f02\u5e38\uff1a", pi.dwProcessId);
+    EXPECT_NE(seen.box, nullptr);
+    if (seen.box) {
+        HWND owner = GetWindow(seen.box, GW_OWNER);
+        wchar_t ownerClass[64] = {};
+        GetClassNameW(owner, ownerClass, 64);
+        EXPECT_EQ(std::wstring(ownerClass), L"QernoCrashOwner");
+        EXPECT_NE(seen.text.find(L"\u9519\u8bef\u4fe1\u606f"), std::wstring::npos) << e2e::utf8(seen.text);  // 错误信息
+        EXPECT_TRUE(e2e::answerMessageBox(seen.box, IDOK));
+    }
+    const bool ended = WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(pi.hProcess, 99);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(code, 0u);
+}
+
+// The wrapper keeps the exit code in ESI while it cleans up; its caller's
+// ESI must come back unchanged (not the exit code 42).
+TEST(CrashChild, ThreadStartWrapperKeepsItsCallersEsi) {
+    ChildResult r = runChild("esi");
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(r.output, "esi=5A5A1234\n");
 }
 
 TEST(CrashChild, ExitFaultingThreadOnly) {

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "runtime/codepage.h"
+#include "store/schema.h"
 #include "tests/e2e/helper/driver.h"
 #include "tests/e2e/run_folder.h"
 
@@ -143,6 +145,11 @@ TEST_F(ProgramTest, RuntimeErrorShowsItsBoxAndEndsWithMinusOne) {
         {L"unit-error",
          L"\u8fd0\u884c\u65f6\u51fa\u9519!\r\n\r\n"
          L"\u9519\u8bef\u4fe1\u606f\uff1a\u672a\u8f7d\u5165\u6b32\u8bbf\u95ee\u7a97\u53e3\u7ec4\u4ef6\u6240\u5728\u7684\u7a97\u53e3\r\n"},
+        // The heap refuses a block: the allocation-failure text, not the
+        // C++ terminate path.
+        {L"alloc-fail",
+         L"\u8fd0\u884c\u65f6\u51fa\u9519!\r\n\r\n"
+         L"\u9519\u8bef\u4fe1\u606f\uff1a\u5206\u914d 2147483632 \u5b57\u8282\u5185\u5b58\u5931\u8d25!\r\n"},
     };
     std::wstring exe = folder.copyIn(QERNO_PROBE);
     for (const ErrorCase& c : cases) {
@@ -169,6 +176,30 @@ TEST_F(ProgramTest, EndFromAWorkerThreadRunsTheExitRoutinesOnceWithItsCode) {
     size_t at = log.find(once);
     EXPECT_NE(at, std::wstring::npos) << e2e::utf8(log);
     EXPECT_EQ(log.find(L"exit routine", at + once.size()), std::wstring::npos) << e2e::utf8(log);
+}
+
+// A database file that exists and lists no host: the start-up still ends
+// with the tray icon and its welcome balloon.
+TEST_F(ProgramTest, AnEmptyHostListStillGetsTheTrayIconAndBalloon) {
+    ASSERT_TRUE(CreateDatabaseFile(fromWide((folder.path() + L"\\database.db").c_str())));
+    std::wstring exe = folder.copyIn(QERNO_PROBE);
+    Process probe(exe, L"startup", folder.path());
+    EXPECT_EQ(probe.waitExit(15000), 0u);
+    std::wstring log = readFileUtf8(folder.path() + L"\\probe.txt");
+    // 欢迎使用 | Qerno网络检测
+    const std::wstring tray = L"tray 1 tip Qerno\u7f51\u7edc\u68c0\u6d4b balloon "
+                              L"\u6b22\u8fce\u4f7f\u7528|Qerno\u7f51\u7edc\u68c0\u6d4b";
+    EXPECT_NE(log.find(tray), std::wstring::npos) << e2e::utf8(log);
+}
+
+// The end deletes the locks the program left registered.
+TEST_F(ProgramTest, TheEndDeletesTheLocksStillRegistered) {
+    std::wstring exe = folder.copyIn(QERNO_PROBE);
+    Process probe(exe, L"locks", folder.path());
+    EXPECT_EQ(probe.waitExit(15000), 0u);
+    std::wstring log = readFileUtf8(folder.path() + L"\\probe.txt");
+    EXPECT_NE(log.find(L"created 1"), std::wstring::npos) << e2e::utf8(log);
+    EXPECT_NE(log.find(L"live locks 0"), std::wstring::npos) << e2e::utf8(log);
 }
 
 TEST_F(ProgramTest, DialogsAreOwnedByTheMainWindowAndCloseOnEscape) {

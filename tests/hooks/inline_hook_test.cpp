@@ -147,6 +147,31 @@ TEST_F(InlineHookTest, RestoringPutsBytesBackAndFreesTheBlocks) {
     EXPECT_FALSE(hook.unhook(UnhookMode::Restore));  // nothing hooked any more
 }
 
+// Two pages: the routine's first 5 bytes end the first (read-write), its
+// first instruction (6 bytes) ends on the second, which is read-only. Only
+// the 5 patched bytes may be written back.
+TEST_F(InlineHookTest, RestoringWritesOnlyThePatchedBytes) {
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    const std::size_t page = system.dwPageSize;
+    auto* pages = static_cast<std::uint8_t*>(
+        VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
+    ASSERT_NE(pages, nullptr);
+    std::uint8_t* at = pages + page - 5;
+    std::memcpy(at, kSixByteFirstAdd.data(), kSixByteFirstAdd.size());
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + page, page, PAGE_EXECUTE_READ, &old));
+    const auto entry = reinterpret_cast<std::uintptr_t>(at);
+
+    ASSERT_TRUE(hook.install(entry, reinterpret_cast<std::uintptr_t>(&addDetour), false));
+    EXPECT_EQ(hook.copiedLength(), 6);
+    EXPECT_EQ(call(entry, 1, 2), 1003);
+    ASSERT_TRUE(hook.unhook(UnhookMode::Restore));  // a write past the 5 bytes faults here
+    EXPECT_EQ(bytesAt(entry, kSixByteFirstAdd.size()), kSixByteFirstAdd);
+    EXPECT_EQ(call(entry, 1, 2), 3);
+    VirtualFree(pages, 0, MEM_RELEASE);
+}
+
 TEST_F(InlineHookTest, NeutralisingLeadsTheEntryToTheRoutinesOwnCode) {
     const std::uintptr_t entry = code.put(kHotPatchAdd);
     ASSERT_TRUE(hook.install(entry, reinterpret_cast<std::uintptr_t>(&addDetour), false));

@@ -164,6 +164,43 @@ TEST_F(ListFixture, CustomDrawPaintsColouredCellsAndLeavesOthersToTheList) {
     EXPECT_EQ(d.clrTextBk, 0x654321u);
 }
 
+// What the list paints at the middle of one cell (printed into a bitmap, so
+// nothing on the screen can cover it).
+COLORREF paintedColour(HWND list, int row, int column) {
+    RECT client{}, cell{};
+    GetClientRect(list, &client);
+    ListView_GetSubItemRect(list, row, column, LVIR_BOUNDS, &cell);
+    HDC screen = GetDC(list);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    const COLORREF colour = GetPixel(memory, (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(list, screen);
+    return colour;
+}
+
+// A selected row keeps its latency colour: the list shows its selection
+// also without the focus (grey) and with it (highlight), and neither band
+// may cover a coloured cell. The row's other cells still show it.
+TEST_F(ListFixture, ASelectedRowKeepsItsCellColour) {
+    HWND list = makeList();
+    SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) | LVS_SHOWSELALWAYS);
+    ListView_SetBkColor(list, 0xEEEEEE);
+    ListView_SetTextBkColor(list, 0xEEEEEE);
+    colours.setCellColours(parent, list, 1, 2, 0xFFFFFF, 0x0000C0);
+    ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
+    for (bool focused : {false, true}) {
+        SetFocus(focused ? list : parent);
+        EXPECT_EQ(paintedColour(list, 1, 2), 0x0000C0u) << "focused " << focused;
+        EXPECT_EQ(paintedColour(list, 2, 2), 0xEEEEEEu) << "focused " << focused;  // not selected
+        EXPECT_NE(paintedColour(list, 1, 0), 0xEEEEEEu) << "focused " << focused;  // the band
+    }
+}
+
 // The parent's chain after the row height and then the first colour: the
 // custom-draw procedure on top, "oldWndProc" naming the row-height
 // procedure under it, and that one over the window's own.

@@ -224,6 +224,29 @@ TEST_F(RoutingTest, PropertiesReadAndWrite) {
     EXPECT_EQ(std::get<std::int32_t>(getProperty(unitOf(w, 超级列表框_通讯), Property::FirstSelected)), -1);
 }
 
+// "显示" after the close box hid a maximised window (minimised, then hidden):
+// it comes back at its normal size, centred, not maximised.
+TEST_F(RoutingTest, RestoreAndCentreBringsAMaximisedHiddenWindowBackNormal) {
+    Window& w = mainWindow();
+    const Unit main = unitOf(w);
+    setProperty(main, Property::WindowPosition, WindowPosition::Maximised);
+    ASSERT_TRUE(IsZoomed(w.handle()));
+    setProperty(main, Property::WindowPosition, WindowPosition::Minimised);
+    setProperty(main, Property::Visible, 0);
+    pump();
+    setProperty(main, Property::Visible, true);
+    setProperty(main, Property::WindowPosition, WindowPosition::RestoreAndCentre);
+    pump();
+    EXPECT_FALSE(IsZoomed(w.handle()));
+    EXPECT_FALSE(IsIconic(w.handle()));
+    RECT r;
+    GetWindowRect(w.handle(), &r);
+    EXPECT_EQ(r.right - r.left, 900);
+    EXPECT_EQ(r.bottom - r.top, 600);
+    EXPECT_NEAR(r.left, (GetSystemMetrics(SM_CXSCREEN) - 900) / 2, 1);
+    EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - 600) / 2, 1);
+}
+
 TEST_F(RoutingTest, PopupMenuShowsTheTemplateItemsAndRoutesTheChoice) {
     int chosen = 0;
     uiActions().clearLog = [&] { ++chosen; };

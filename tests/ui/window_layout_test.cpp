@@ -170,6 +170,22 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
     EXPECT_EQ(SendMessageW(w.unitHandle(选择框_时间), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
+// The log filter reads whole: the start date is above the "时间：" box that
+// reaches over its left edge, and "日志类型：" stays on one line.
+TEST_F(MainWindowTest, LogFiltersAreNotCoveredOrWrapped) {
+    using namespace MainWin;
+    HWND tab = w.unitHandle(选择夹_通讯);
+    SendMessageW(tab, TCM_SETCURSEL, 1, 0);
+    NMHDR note{tab, static_cast<UINT_PTR>(选择夹_通讯), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(w.handle(), WM_NOTIFY, 选择夹_通讯, reinterpret_cast<LPARAM>(&note));
+    pump();
+    // (100, 58) in the window: inside the check box (frame origin 9,41 +
+    // 31..95, 7..31) and inside the start date (tab origin 8,8 + 88..248, 40..64).
+    const POINT overlap{100, 58};
+    EXPECT_EQ(ChildWindowFromPointEx(w.handle(), overlap, CWP_SKIPINVISIBLE), w.unitHandle(日期框_开始日期));
+    EXPECT_EQ(GetWindowLongW(w.unitHandle(标签1), GWL_STYLE) & SS_TYPEMASK, SS_LEFTNOWORDWRAP);
+}
+
 TEST_F(MainWindowTest, ListsHaveTheirColumnsStylesAndIcons) {
     using namespace MainWin;
     HWND hosts = w.unitHandle(超级列表框_通讯), log = w.unitHandle(超级列表框_日志);

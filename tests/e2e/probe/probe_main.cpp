@@ -4,6 +4,11 @@
 //   unit-error             reads a control of the host dialog, not loaded
 //   end-from-thread CODE   a worker thread ends the program with CODE
 //   host-dialog | about    opens that window, owned by the main window
+//   alloc-fail             asks the heap for more than it can give
+//   locks                  leaves a lock undeleted and ends; a runtime release
+//                          notes how many locks are still live
+//   startup                runs the program's own start-up, notes the tray
+//                          icon and its balloon, and ends
 // It writes "probe.txt" in its current directory: the current directory
 // at start-up and, for end-from-thread, one line per exit-routine run.
 #include <windows.h>
@@ -14,7 +19,9 @@
 #include <thread>
 
 #include "app/program.h"
+#include "app/startup.h"
 #include "runtime/codepage.h"
+#include "runtime/lock.h"
 #include "runtime/runtime_error.h"
 #include "runtime/win32/program.h"
 #include "runtime/win32/window_commands.h"
@@ -22,6 +29,7 @@
 #include "ui/ui_state.h"
 #include "ui/host_dialog.h"
 #include "ui/main_window.h"
+#include "ui/tray.h"
 
 namespace {
 
@@ -48,6 +56,11 @@ void CALLBACK openWindow(HWND, UINT, UINT_PTR id, DWORD) {
     if (g_mode == L"about") loadWindow(aboutWindow(), &mainWindow());
 }
 
+// Runs after the runtime's own deletion of the locks still registered.
+void noteLiveLocks() { note("live locks " + std::to_string(liveLockCount())); }
+
+volatile std::size_t g_tooMuch = 0x7FFFFFF0;  // more than a 32-bit process can have
+
 void startUp() {
     wchar_t dir[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, dir);
@@ -61,6 +74,19 @@ void startUp() {
         }).detach();
     }
     if (g_mode == L"host-dialog" || g_mode == L"about") SetTimer(nullptr, 0, 100, openWindow);
+    if (g_mode == L"alloc-fail") note("allocated " + std::to_string(reinterpret_cast<std::uintptr_t>(new char[g_tooMuch])));
+    if (g_mode == L"startup") {
+        OnMainWindowCreated();
+        const NOTIFYICONDATAW& tray = trayRecord();
+        note("tray " + std::to_string(trayIconInstalled()) + " tip " + gbkToUtf8(fromWide(tray.szTip)) +
+             " balloon " + gbkToUtf8(fromWide(tray.szInfoTitle)) + "|" + gbkToUtf8(fromWide(tray.szInfo)));
+        endProgram(0);
+    }
+    if (g_mode == L"locks") {
+        note("created " + std::to_string(createLock() != 0));
+        registerRuntimeRelease(noteLiveLocks);
+        endProgram(0);
+    }
 }
 
 }  // namespace
