@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "app/main_actions.h"
 #include "runtime/win32/platform_calls.h"
+#include "store/log_upkeep.h"
 
 ExitSequence& programExitSequence() {
     static ExitSequence sequence;
@@ -15,7 +16,12 @@ void installExitSteps() {
     // program ends; one still inside its cycle finds the connection closed
     // and its statement fails cleanly.
     s.add(kStopTasksStep, stopAllMonitorTasks);
-    s.add(kCloseDatabaseStep, releaseGlobals);
+    // The connection's last statement refreshes what statistics its queries
+    // found stale; the tasks have stopped, so no log row waits on it.
+    s.add(kCloseDatabaseStep, [] {
+        OptimizeBeforeClose(programDatabase());
+        releaseGlobals();
+    });
     // Last: no probe may run a late-bound call after this.
     s.add(kFreeLibrariesStep, releasePlatformLibraries);
 }
