@@ -4,6 +4,7 @@
 #include "app/main_actions.h"
 #include "monitor/stop_tokens.h"
 #include "runtime/win32/platform_calls.h"
+#include "store/log_upkeep.h"
 
 namespace {
 
@@ -42,7 +43,12 @@ void installExitSteps() {
     // program ends; the tasks have ended (or the wait gave up) before the
     // database closes.
     s.add(kStopTasksStep, stopTasksAndWait);
-    s.add(kCloseDatabaseStep, releaseGlobals);
+    // The connection's last statement refreshes what statistics its queries
+    // found stale; the tasks have stopped, so no log row waits on it.
+    s.add(kCloseDatabaseStep, [] {
+        OptimizeBeforeClose(programDatabase());
+        releaseGlobals();
+    });
     // Last: no probe may run a late-bound call after this.
     s.add(kFreeLibrariesStep, freeLibrariesOnceTasksEnded);
 }

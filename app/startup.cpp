@@ -23,6 +23,7 @@
 #include "store/database_check.h"
 #include "store/date_text.h"
 #include "store/host_record.h"
+#include "store/log_upkeep.h"
 #include "store/schema.h"
 #include "store/sqlite_db.h"
 #include "store/sqlite_table.h"
@@ -134,6 +135,10 @@ void OnMainWindowCreated() {
     openDatabase(dir + "database.db");
     startProgramHistory(dir + "database.db");  // before the tasks start: it hears each start
     listAndStartHosts(table);
+    // After the loading transaction: the upkeep's index build and ANALYZE
+    // (seconds on a large log, on a connection of its own) must not hold up
+    // the window, and start-up's writes must not wait for them.
+    StartLogUpkeep(dir + "database.db");
     setRowHeight(main, windowHandle(mainUnit(MainWin::超级列表框_通讯)), kRowHeight);
     setRowHeight(main, windowHandle(mainUnit(MainWin::超级列表框_日志)), kRowHeight);
     sendMessage(mainUnit(MainWin::选择夹_通讯), kSetTabItemSize, 0, MAKELPARAM(0, kTabHeight));

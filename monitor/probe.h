@@ -15,6 +15,27 @@ struct EchoReplyRecord {
 };
 constexpr uint32_t kEchoReplyBufferSize = sizeof(IcmpEchoReply) + 255;
 
+// What a monitor task keeps from one probe to the next, so that a cycle
+// repeats only the echo itself: the ICMP handle (opened by the first probe
+// that needs one), Winsock started once, and the dotted text the target last
+// resolved to (a target equal to it is that address, with no lookup). Each
+// probe still sends exactly one request with its own data and timeout; a
+// late reply to an earlier request is told apart by its sequence number.
+// Belongs to one thread at a time, like the handle it holds.
+class ProbeSession {
+public:
+    IcmpEchoHandle& handle();         // valid() false when none can be opened
+    void startNetworkingOnce();
+    // The dotted address of target: without a lookup when target is the text
+    // the last lookup gave. Empty when it does not resolve.
+    Text resolve(const Text& target);
+
+private:
+    IcmpEchoHandle icmp_;
+    bool networking_ = false;
+    Text resolved_;
+};
+
 // One echo request to target (a dotted IPv4 address or a host name) with
 // the bytes of data. On resolution, target becomes the dotted address, so
 // later calls need no lookup. Returns the reply's Status (0: a reply; the
@@ -23,3 +44,7 @@ constexpr uint32_t kEchoReplyBufferSize = sizeof(IcmpEchoReply) + 255;
 // The wait is timeout ms when timeoutGiven and timeout > 0, else 500 ms.
 int32_t ProbeHost(Text& target, const Text& data, EchoReplyRecord& reply, int32_t timeout,
                   bool timeoutGiven);
+// The same with what the session keeps: the results are those of the call
+// above; only the repeated start-up, lookup and handle opening are saved.
+int32_t ProbeHost(Text& target, const Text& data, EchoReplyRecord& reply, int32_t timeout,
+                  bool timeoutGiven, ProbeSession& session);

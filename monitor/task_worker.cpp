@@ -22,7 +22,7 @@ MonitorTask::MonitorTask(TaskParams params) : params_(std::move(params)) {}
 
 void MonitorTask::runCycle() {
     const Text date = FormatDateTime(now());
-    const std::int32_t status = ProbeHost(params_.target, " ", reply_, kProbeTimeoutMs, true);
+    const std::int32_t status = ProbeHost(params_.target, " ", reply_, kProbeTimeoutMs, true, probe_);
     const auto roundTrip = static_cast<std::int32_t>(reply_.reply.roundTripTime);
     const Classification c = Classify(roundTrip, status, params_.thresholds);
     if (c.level >= 3 && params_.logFlag) logCycle(c, date);

@@ -36,6 +36,7 @@ private:
 
     TaskParams params_;
     EchoReplyRecord reply_{};  // zeroed once; a probe that sends nothing leaves it as it was
+    ProbeSession probe_;       // the ICMP handle and lookup, kept for the task's life
     std::int32_t lastColor_ = 0;
     float average_ = 0.0f;
 };

@@ -18,30 +18,40 @@ constexpr wchar_t kOldProcProperty[] = L"oldWndProc";
 
 Text cellTag(int row, int column) { return "Item" + toText(row) + "." + toText(column); }
 
+// The document is written by this store alone, so the store knows every
+// element in it: each cell's element and colours are kept beside the
+// document as they are set. Custom drawing looks up every cell it paints,
+// most of them uncoloured; a lookup by tag name walks the whole document
+// and reading an attribute is an automation call, so lookups are answered
+// from memory and the document only gains what set() writes.
 class XmlColourStore : public CellColourStore {
 public:
     XmlColourStore(ComObject document, ComObject root)
         : document_(std::move(document)), root_(std::move(root)) {}
 
     void set(int row, int column, COLORREF text, COLORREF back) override {
-        const ComObject* cell = element(row, column);
-        if (!cell) {
+        const std::pair<int, int> key{row, column};
+        auto known = cells_.find(key);
+        if (known == cells_.end()) {
             ComObject made = callObjectMethod(document_, "createElement", {cellTag(row, column)});
             if (isEmptyObject(made)) return;
-            cell = &elements_.emplace(std::make_pair(row, column), std::move(made)).first->second;
+            known = cells_.emplace(key, Cell{std::move(made), 0, 0}).first;
         }
-        callMethod(*cell, "setAttribute", {"Row", row});
-        callMethod(*cell, "setAttribute", {"Column", column});
-        callMethod(*cell, "setAttribute", {"clrText", static_cast<int>(text)});
-        callMethod(*cell, "setAttribute", {"clrTextBk", static_cast<int>(back)});
-        callMethod(root_, "appendChild", {*cell});  // an existing cell moves to the end
+        Cell& cell = known->second;
+        callMethod(cell.element, "setAttribute", {"Row", row});
+        callMethod(cell.element, "setAttribute", {"Column", column});
+        callMethod(cell.element, "setAttribute", {"clrText", static_cast<int>(text)});
+        callMethod(cell.element, "setAttribute", {"clrTextBk", static_cast<int>(back)});
+        callMethod(root_, "appendChild", {cell.element});  // an existing cell moves to the end
+        cell.text = text;
+        cell.back = back;
     }
 
     bool find(int row, int column, COLORREF& text, COLORREF& back) override {
-        const ComObject* cell = element(row, column);
-        if (!cell) return false;
-        text = static_cast<COLORREF>(static_cast<long long>(callNumberMethod(*cell, "getAttribute", {"clrText"})));
-        back = static_cast<COLORREF>(static_cast<long long>(callNumberMethod(*cell, "getAttribute", {"clrTextBk"})));
+        auto known = cells_.find({row, column});
+        if (known == cells_.end()) return false;
+        text = known->second.text;
+        back = known->second.back;
         return true;
     }
 
@@ -51,23 +61,14 @@ public:
     }
 
 private:
-    // The cell's element: the first of its tag name in the document, found
-    // by a search once and remembered. The search walks every element, and
-    // custom drawing looks up every cell it paints; the document only ever
-    // gains elements, so a remembered one stays the first of its name.
-    const ComObject* element(int row, int column) {
-        const std::pair<int, int> key{row, column};
-        auto known = elements_.find(key);
-        if (known != elements_.end()) return &known->second;
-        ComObject list = callObjectMethod(document_, "getElementsByTagName", {cellTag(row, column)});
-        ComObject found = callObjectMethod(list, "item", {0});
-        if (isEmptyObject(found)) return nullptr;
-        return &elements_.emplace(key, std::move(found)).first->second;
-    }
-
+    struct Cell {
+        ComObject element;
+        COLORREF text;
+        COLORREF back;
+    };
     ComObject document_;
     ComObject root_;
-    std::map<std::pair<int, int>, ComObject> elements_;
+    std::map<std::pair<int, int>, Cell> cells_;
 };
 
 class MemoryColourStore : public CellColourStore {
@@ -87,6 +88,18 @@ public:
 private:
     std::map<std::pair<int, int>, std::pair<COLORREF, COLORREF>> cells_;
 };
+
+// Only the cell repaints: with every host's latency cell changing colour,
+// a whole-list repaint per change made each paint cost the list's length.
+// The window system merges the rectangles into one paint. A cell the list
+// cannot place repaints the whole list, as before.
+void invalidateCell(HWND listView, int row, int column) {
+    RECT cell{};
+    if (ListView_GetSubItemRect(listView, row, column, LVIR_BOUNDS, &cell))
+        InvalidateRect(listView, &cell, TRUE);
+    else
+        InvalidateRect(listView, nullptr, TRUE);
+}
 
 }  // namespace
 
@@ -190,7 +203,7 @@ void ListColours::setCellColours(HWND parent, HWND listView, int row, int column
         colourLists_.push_back({listView, std::move(made)});
     }
     store->set(row, column, text, back);
-    InvalidateRect(listView, nullptr, TRUE);
+    invalidateCell(listView, row, column);
 }
 
 CellColourStore* ListColours::coloursOf(HWND listView) {

@@ -76,3 +76,30 @@ TEST(ProbeHost, ConcurrentProbesNeverTakeEachOthersReplies) {
 }
 
 }  // namespace
+
+namespace {
+
+// A task's probes share one session: each still sends its own request and
+// reads its own reply (data, address), and a new target is looked up anew
+// rather than taken for the address the session remembers.
+TEST(ProbeSession, EachProbeOfASessionGetsItsOwnReply) {
+    ProbeSession session;
+    const struct {
+        const char* target;
+        const char* data;
+    } probes[] = {{"127.0.0.1", "a"}, {"127.0.0.1", "second"}, {"127.0.0.2", "third!"}, {"127.0.0.1", " "}};
+    for (const auto& p : probes) {
+        Text target = p.target;
+        EchoReplyRecord reply{};
+        EXPECT_EQ(ProbeHost(target, p.data, reply, 1000, true, session), 0) << p.data;
+        EXPECT_EQ(target, Text(p.target));
+        EXPECT_EQ(reply.reply.address, ipv4FromText(p.target)) << p.data;
+        ASSERT_EQ(reply.reply.dataSize, std::strlen(p.data)) << p.data;
+        EXPECT_EQ(std::memcmp(reply.data, p.data, std::strlen(p.data)), 0) << p.data;
+    }
+    EXPECT_TRUE(session.handle().valid());
+    EXPECT_EQ(session.resolve("127.0.0.9"), Text("127.0.0.9"));
+    EXPECT_EQ(session.resolve("255.255.255.255"), Text("255.255.255.255"));
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "runtime/win32/subclass.h"
@@ -198,6 +199,25 @@ TEST_F(ListFixture, ASelectedRowKeepsItsCellColour) {
         EXPECT_EQ(paintedColour(list, 1, 2), 0x0000C0u) << "focused " << focused;
         EXPECT_EQ(paintedColour(list, 2, 2), 0xEEEEEEu) << "focused " << focused;  // not selected
         EXPECT_NE(paintedColour(list, 1, 0), 0xEEEEEEu) << "focused " << focused;  // the band
+    }
+}
+
+// A new colour repaints its cell, not the list: the update region after it
+// is the cell's rectangle, whichever list row and column it is.
+TEST_F(ListFixture, NewColourRepaintsOnlyItsCell) {
+    HWND hosts = makeList();
+    for (const auto& [row, column] : {std::pair{1, 2}, std::pair{2, 1}, std::pair{0, 2}}) {
+        UpdateWindow(hosts);
+        RECT pending{};
+        ASSERT_FALSE(GetUpdateRect(hosts, &pending, FALSE)) << "the list was left to paint";
+        colours.setCellColours(parent, hosts, row, column, 0xFFFFFF, 0x0000C0 + row);
+        RECT cell{};
+        ASSERT_TRUE(ListView_GetSubItemRect(hosts, row, column, LVIR_BOUNDS, &cell));
+        ASSERT_TRUE(GetUpdateRect(hosts, &pending, FALSE));
+        EXPECT_TRUE(EqualRect(&pending, &cell))
+            << row << "." << column << ": update " << pending.left << "," << pending.top << "-"
+            << pending.right << "," << pending.bottom << ", cell " << cell.left << "," << cell.top << "-"
+            << cell.right << "," << cell.bottom;
     }
 }
 
