@@ -58,9 +58,6 @@ HistoryBook& programHistoryBook() { return history().book; }
 
 void startProgramHistory(const Text& databasePath) {
     ProgramHistory& h = history();
-    // The program's connection waits for the history's batch rather than
-    // failing a log row while the batch holds the write lock.
-    setBusyTimeout(programDatabase(), kHistoryBusyTimeoutMs);
     if (h.store.open(databasePath)) resumeHistory(h.book, h.store, utcNow());
     programStatusReceiver().addListener(onStatus);
     runningTasks().addListener(onTaskChange);

@@ -39,6 +39,11 @@ constexpr UINT kSetTabItemSize = 0x1329;  // TCM_SETITEMSIZE
 // Another program's short lock (a backup, a viewer) is waited out at start;
 // past this the user is told, since the host list could not be read.
 constexpr int kStartupBusyWaitMs = 3000;
+// After the first read the shared connection waits only briefly for another
+// connection's write (a history batch takes a few ms): a statement waiting
+// inside SQLite holds the connection for every thread, the window's too. A
+// log row that still finds the file busy is tried again by its task.
+constexpr int kSharedBusyWaitMs = 100;
 
 Unit mainUnit(int id) { return unitOf(mainWindow(), id); }
 
@@ -69,6 +74,7 @@ void openDatabase(const Text& path) {
     SqliteDB& db = programDatabase();
     if (!db.open(path) && CreateDatabaseFile(path)) db.open(path);
     if (!acceptDatabaseState(CheckDatabase(db, kStartupBusyWaitMs))) endProgram(0);
+    db.setBusyTimeout(kSharedBusyWaitMs);
     CreateMissingSchema(db);
     setMonitorDatabase(&db);
 }

@@ -1,5 +1,6 @@
 #include "monitor/task_worker.h"
 
+#include "monitor/log_write.h"
 #include "monitor/monitor_context.h"
 #include "monitor/status_text.h"
 #include "monitor/stop_tokens.h"
@@ -46,9 +47,9 @@ void MonitorTask::runCycle() {
 void MonitorTask::logCycle(const Classification& c, const Text& date) {
     SqliteDB* db = monitorDatabase();
     if (!db) return;
-    const LockGuard logLock(monitorLogLock());  // not yet made (0) or already deleted: no lock
-    db->execute(LogInsertSql(params_.name, params_.target, params_.hostId, c.effectiveLatency,
-                             c.color, date, c.level));
+    WriteLogRow(*db, monitorLogLock(),
+                LogInsertSql(params_.name, params_.target, params_.hostId, c.effectiveLatency, c.color,
+                             date, c.level));
 }
 
 void MonitorTask::post(const TaskStatusMessage& message) {

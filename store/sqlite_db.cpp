@@ -53,11 +53,20 @@ bool SqliteDB::close() {
 }
 
 bool SqliteDB::execute(const Text& sql) {
+    bool busy = false;
+    return execute(sql, busy);
+}
+
+bool SqliteDB::execute(const Text& sql, bool& busy) {
+    busy = false;
     if (sql.empty()) return false;
     std::string utf8 = gbkToUtf8(sql);
     if (utf8.empty()) return false;
     std::lock_guard<std::mutex> lock(mutex_);
-    return db_ && sqlite3_exec(db_, utf8.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!db_) return false;
+    const int rc = sqlite3_exec(db_, utf8.c_str(), nullptr, nullptr, nullptr);
+    busy = (rc & 0xFF) == SQLITE_BUSY;  // extended codes keep the primary one in the low byte
+    return rc == SQLITE_OK;
 }
 
 bool SqliteDB::beginTransaction(const Text& name) { return execute(BeginTransactionSql(name)); }
@@ -67,6 +76,11 @@ bool SqliteDB::commitTransaction(const Text& name) { return execute(CommitTransa
 std::int64_t SqliteDB::lastInsertRowId() {
     std::lock_guard<std::mutex> lock(mutex_);
     return db_ ? sqlite3_last_insert_rowid(db_) : 0;
+}
+
+bool SqliteDB::setBusyTimeout(int ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return db_ && sqlite3_busy_timeout(db_, ms) == SQLITE_OK;
 }
 
 bool SqliteDB::isOpen() const {

@@ -37,9 +37,15 @@ public:
     bool close();
     // False for an empty text, no connection or any SQLite error.
     bool execute(const Text& sql);
+    // The same; `busy` tells whether it failed only because another
+    // connection held the file's lock (worth another try).
+    bool execute(const Text& sql, bool& busy);
     bool beginTransaction(const Text& name = Text());   // "BEGIN TRANSACTION %s"
     bool commitTransaction(const Text& name = Text());  // "COMMIT TRANSACTION %s"
     std::int64_t lastInsertRowId();                      // 0 when not open
+    // How long a statement waits for another connection's lock before it
+    // fails busy (0: not at all). False when not open.
+    bool setBusyTimeout(int ms);
 
     bool isOpen() const;
     // The raw handle or nullptr; not owned by the caller. User-interface
