@@ -111,7 +111,7 @@ endfunction()
 
 # qerno_test_executable(<name> SOURCES ... LIBS ...): a GoogleTest executable
 # with the project's flags, not yet registered with ctest (for tests that
-# need a command of their own around it).
+# need a command of their own around it: register it with qerno_add_gtest).
 function(qerno_test_executable name)
   cmake_parse_arguments(E "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${E_SOURCES})
@@ -124,13 +124,30 @@ function(qerno_test_executable name)
   endif()
 endfunction()
 
+# qerno_add_gtest(<name> TARGET <exe> [ARGS ...]) or
+# qerno_add_gtest(<name> COMMAND <command ...>)
+# Registers one run of a GoogleTest executable with ctest: the target itself
+# (under Wine for the Windows build, through the cross-compiling emulator), or
+# a command that runs one (scripts/netns run NAME $<TARGET_FILE:exe>). Either
+# goes through scripts/gtest-run, which passes only when the program exits 0
+# AND GoogleTest printed its summary: under Wine a crashing test program now
+# and then exits 0, and one that ends early with 0 would pass on the code.
+# ctest's timeout and --output-on-failure work as for the bare command.
+set(QERNO_GTEST_RUN ${CMAKE_SOURCE_DIR}/scripts/gtest-run)
+function(qerno_add_gtest name)
+  cmake_parse_arguments(G "" "TARGET" "ARGS;COMMAND" ${ARGN})
+  if(G_TARGET)
+    set(G_COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${G_TARGET}> ${G_ARGS})
+  endif()
+  add_test(NAME ${name} COMMAND ${QERNO_GTEST_RUN} ${G_COMMAND})
+endfunction()
+
 # qerno_test(<name> SOURCES ... LIBS ... [LABELS ...] [TIMEOUT s] [RESOURCE_LOCK ...])
-# One GoogleTest executable registered as one ctest test (under Wine for the
-# Windows build, through the cross-compiling emulator).
+# One GoogleTest executable registered as one ctest test (qerno_add_gtest).
 function(qerno_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
   qerno_test_executable(${name} SOURCES ${T_SOURCES} LIBS ${T_LIBS})
-  add_test(NAME ${name} COMMAND ${name})
+  qerno_add_gtest(${name} TARGET ${name})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
