@@ -9,6 +9,7 @@
 #include "app/main_actions.h"
 #include "history/history_flush.h"
 #include "history/statistics_text.h"
+#include "monitor/monitor_context.h"
 #include "monitor/running_tasks.h"
 #include "monitor/status_receiver.h"
 #include "ui/actions.h"
@@ -30,7 +31,7 @@ ProgramHistory& history() {
 // A batch that fails (the file busy for longer than the timeout, a full
 // disk) stays in the book and goes with the next minute's.
 void CALLBACK onFlushTimer(HWND, UINT, UINT_PTR, DWORD) {
-    flushHistory(history().book, history().store, utcNow(), false);
+    flushHistory(history().book, history().store, utcNow(), false, monitorLogLock());
 }
 
 // An answered cycle has status 0; any other was sent and lost. A late
@@ -48,7 +49,7 @@ void onTaskChange(std::int32_t hostId, RunningTasks::Change change) {
 void flushAtEnd() {
     ProgramHistory& h = history();
     if (h.timer) KillTimer(nullptr, std::exchange(h.timer, 0));
-    flushHistory(h.book, h.store, utcNow(), true);
+    flushHistory(h.book, h.store, utcNow(), true, monitorLogLock());
     h.store.close();
 }
 
@@ -58,10 +59,7 @@ HistoryBook& programHistoryBook() { return history().book; }
 
 void startProgramHistory(const Text& databasePath) {
     ProgramHistory& h = history();
-    // The program's connection waits for the history's batch rather than
-    // failing a log row while the batch holds the write lock.
-    setBusyTimeout(programDatabase(), kHistoryBusyTimeoutMs);
-    if (h.store.open(databasePath)) resumeHistory(h.book, h.store, utcNow());
+    if (h.store.open(databasePath)) resumeHistory(h.book, h.store, utcNow(), monitorLogLock());
     programStatusReceiver().addListener(onStatus);
     runningTasks().addListener(onTaskChange);
     UiActions& actions = uiActions();

@@ -56,9 +56,8 @@ const char* const kSelectRows =
     "SELECT start, sent, lost, min, avg, max, p50, p90, jitter FROM history"
     " WHERE list_id = ?1 AND period = ?2 AND start >= ?3 AND start < ?4 ORDER BY start";
 
-// BEGIN IMMEDIATE takes the write lock at once, waiting (busy timeout) for
-// a log INSERT to finish; a deferred transaction could instead fail at its
-// first write after having read.
+// BEGIN IMMEDIATE takes the write lock at once; a deferred transaction
+// could instead fail at its first write after having read.
 const char* const kBegin = "BEGIN IMMEDIATE";
 const char* const kCommit = "COMMIT";
 const char* const kRollback = "ROLLBACK";
