@@ -13,7 +13,13 @@
 #include "monitor/running_tasks.h"
 #include "monitor/status_receiver.h"
 #include "ui/actions.h"
+#include "history/graph_rows.h"
+#include "runtime/win32/list_view_commands.h"
+#include "runtime/win32/window_commands.h"
+#include "ui/graph_window.h"
+#include "ui/host_form.h"
 #include "ui/host_stats_tip.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -46,6 +52,23 @@ void onTaskChange(std::int32_t hostId, RunningTasks::Change change) {
     if (change == RunningTasks::Change::started) history().book.taskStarted(hostId, utcNow());
 }
 
+// "图表": the graph of the host the menu was opened on (the first selected row).
+void showCurrentHostGraph() {
+    const ::Unit list = unitOf(mainWindow(), MainWin::超级列表框_通讯);
+    const Value v = getProperty(list, Property::FirstSelected);
+    const std::int32_t* row = std::get_if<std::int32_t>(&v);
+    if (!row || *row < 0) return;
+    GraphHost host;
+    host.hostId = itemData(list, *row);
+    HostForm form;
+    if (!loadHostForm(programDatabase(), host.hostId, form)) return;
+    host.name = form.name;
+    host.address = form.address;
+    host.time = form.time;
+    host.color = form.color;
+    openGraphWindow(host, mainWindow().handle());
+}
+
 void flushAtEnd() {
     ProgramHistory& h = history();
     if (h.timer) KillTimer(nullptr, std::exchange(h.timer, 0));
@@ -63,7 +86,16 @@ void startProgramHistory(const Text& databasePath) {
     programStatusReceiver().addListener(onStatus);
     runningTasks().addListener(onTaskChange);
     UiActions& actions = uiActions();
-    if (!actions.hostDeleted) actions.hostDeleted = [](int hostId) { history().book.forget(hostId); };
+    if (!actions.hostDeleted)
+        actions.hostDeleted = [](int hostId) {
+            history().book.forget(hostId);
+            closeGraphWindow(hostId);
+        };
+    actions.showGraph = showCurrentHostGraph;
+    setGraphSource({[](int hostId, const GraphRange& range, UtcSeconds from, UtcSeconds to) {
+                        return graphRows(history().book, history().store, hostId, range, from, to);
+                    },
+                    utcNow});
     installHostStatsTip([](int hostId) {
         const HostHistory* host = history().book.host(hostId);
         return host ? statisticsTip(*host, runningTasks().isRunning(hostId), utcNow()) : Text();

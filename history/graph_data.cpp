@@ -80,11 +80,12 @@ std::vector<GraphColumn> buildColumns(const std::vector<GraphSample>& samples, U
         c.max = std::max(c.max, s.figures.max.value_or(*s.figures.min));
         medians[i].push_back({s.figures.p50.value_or(*s.figures.min), s.figures.sent - s.figures.lost});
     }
+    // Columns are known from the one holding the first row on (by index:
+    // with more pixels than seconds some columns hold no second at all).
+    const UtcSeconds firstColumn = first < to ? (first - from) * width / span : width;
     for (std::size_t i = 0; i < columns.size(); ++i) {
         GraphColumn& c = columns[i];
-        // A column is known from the one holding the first row on.
-        const UtcSeconds columnEnd = from + span * static_cast<UtcSeconds>(i + 1) / width;
-        c.known = columnEnd > first;
+        c.known = static_cast<UtcSeconds>(i) >= firstColumn;
         if (!medians[i].empty()) c.median = weightedMedian(medians[i], c.sent - c.lost);
     }
     return columns;

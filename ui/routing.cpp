@@ -61,6 +61,7 @@ void routeMainWindow() {
     w.setHandler(全部停止, ControlEvent::Clicked, slot(&UiActions::stopAllTasks));
     w.setHandler(启动, ControlEvent::Clicked, slot(&UiActions::startSelectedTask));
     w.setHandler(停止, ControlEvent::Clicked, slot(&UiActions::stopSelectedTask));
+    w.setHandler(图表, ControlEvent::Clicked, slot(&UiActions::showGraph));
     w.setHandler(清空日志, ControlEvent::Clicked, slot(&UiActions::clearLog));
 }
 

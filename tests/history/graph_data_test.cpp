@@ -62,8 +62,16 @@ TEST(GraphColumns, PeriodsInOneColumnWeighTheirMediansByAnsweredCycles) {
     EXPECT_TRUE(buildColumns(samples, kFrom, kFrom + 60, 0).empty());
 }
 
-TEST(GraphColumns, NoRowsAtAllIsNoDataEverywhere) {
+TEST(GraphColumns, NoDataOnlyBeforeTheFirstRowAlsoWithMorePixelsThanSeconds) {
     for (const GraphColumn& c : buildColumns({}, kFrom, kFrom + kTenMinutes, 4)) EXPECT_FALSE(c.known);
+    // 10 seconds over 25 columns: most columns hold no second.
+    const auto wide = buildColumns({cycle(kFrom, 10), cycle(kFrom + 9, 12)}, kFrom, kFrom + 10, 25);
+    for (std::size_t i = 0; i < wide.size(); ++i) EXPECT_TRUE(wide[i].known) << "column " << i;
+    EXPECT_EQ(show(wide[0]), "1/0 10..10 ~10");
+    EXPECT_EQ(show(wide[22]), "1/0 12..12 ~12");
+    const auto late = buildColumns({cycle(kFrom + 5, 10)}, kFrom, kFrom + 10, 25);
+    EXPECT_FALSE(late[11].known);
+    EXPECT_TRUE(late[12].known);
 }
 
 struct ScaleCase {
