@@ -10,7 +10,8 @@ namespace {
 
 // Room around the plot for the axis labels and the loss strip.
 constexpr int kAxisWidth = 64, kRightMargin = 14, kTopMargin = 12, kBottomMargin = 30;
-constexpr int kLossStripHeight = 10;  // a column all lost fills it
+constexpr int kLossStripHeight = 12;  // a column all lost fills it
+constexpr int kLossMarkMin = 3;       // one lost cycle among many still shows
 constexpr int kTimeLabels = 6;
 constexpr int kTickLength = 4;
 constexpr int kHoverBoxPadding = 6;
@@ -129,7 +130,7 @@ void paintLosses(HDC dc, const RECT& plot, const GraphPicture& p) {
     for (std::size_t i = 0; i < p.columns.size(); ++i) {
         const GraphColumn& c = p.columns[i];
         if (c.lost == 0 || c.sent == 0) continue;
-        const int height = std::max<int>(1, static_cast<int>(c.lost * kLossStripHeight / c.sent));
+        const int height = std::max<int>(kLossMarkMin, static_cast<int>(c.lost * kLossStripHeight / c.sent));
         const int x = plot.left + static_cast<int>(i);
         fill(dc, RECT{x, plot.bottom - height, x + 1, plot.bottom}, kLost);
     }
