@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <utility>
 
 #include "app/exit_steps.h"
@@ -14,11 +15,13 @@
 #include "monitor/status_receiver.h"
 #include "ui/actions.h"
 #include "history/graph_rows.h"
+#include "history/threshold_suggestion.h"
 #include "runtime/win32/list_view_commands.h"
 #include "runtime/win32/window_commands.h"
 #include "ui/graph_window.h"
 #include "ui/host_form.h"
 #include "ui/host_stats_tip.h"
+#include "ui/threshold_suggestion_view.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -27,6 +30,7 @@ struct ProgramHistory {
     HistoryBook book;
     HistoryStore store;
     UINT_PTR timer = 0;
+    std::optional<ThresholdSuggestion> suggestion;  // for the host dialog's host
 };
 
 ProgramHistory& history() {
@@ -69,6 +73,19 @@ void showCurrentHostGraph() {
     openGraphWindow(host, mainWindow().handle());
 }
 
+// The host dialog opened: "建议阈值" is offered for an existing host with
+// an hour of history in the last 7 days.
+void onHostDialogShown(int hostId) {
+    ProgramHistory& h = history();
+    h.suggestion.reset();
+    if (hostId > 0) {
+        const UtcSeconds now = utcNow();
+        const GraphRange week{kSuggestionSpan, kSuggestionPeriod, false};
+        h.suggestion = suggestThresholds(graphRows(h.book, h.store, hostId, week, now - kSuggestionSpan, now));
+    }
+    showSuggestionButton(h.suggestion);
+}
+
 void flushAtEnd() {
     ProgramHistory& h = history();
     if (h.timer) KillTimer(nullptr, std::exchange(h.timer, 0));
@@ -92,6 +109,10 @@ void startProgramHistory(const Text& databasePath) {
             closeGraphWindow(hostId);
         };
     actions.showGraph = showCurrentHostGraph;
+    actions.hostDialogShown = onHostDialogShown;
+    actions.suggestThresholds = [] {
+        if (history().suggestion) fillSuggestedThresholds(*history().suggestion);
+    };
     setGraphSource({[](int hostId, const GraphRange& range, UtcSeconds from, UtcSeconds to) {
                         return graphRows(history().book, history().store, hostId, range, from, to);
                     },

@@ -28,8 +28,8 @@ int weightedPercentile(std::vector<std::pair<int, std::int64_t>> values, int per
 
 }  // namespace
 
-std::array<int, 4> thresholdsFrom(int p50, int p90, int p99) {
-    std::array<int, 4> t{};
+std::array<int, kHostClasses> thresholdsFrom(int p50, int p90, int p99) {
+    std::array<int, kHostClasses> t{};
     t[0] = std::max(kThresholdStepMs, roundToStep(p50));
     t[1] = std::max(t[0] + kThresholdStepMs, roundToStep(static_cast<long long>(p90) * kNormalTimesTen / 10));
     t[2] = std::max(t[1] + kThresholdStepMs, roundToStep(static_cast<long long>(p99) * kAbnormalFactor));

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "history/graph_data.h"
+#include "store/host_record.h"
 
 // The history a suggestion needs: an hour of periods with cycles in them.
 inline constexpr UtcSeconds kSuggestionMinSeconds = 3600;
@@ -30,7 +31,7 @@ inline constexpr int kHighestAbnormalMs = 995;
 inline constexpr int kTimeoutThresholdMs = 1000;
 
 struct ThresholdSuggestion {
-    std::array<int, 4> time{};    // 网络良好, 网络正常, 网络异常, 连接超时
+    std::array<int, kHostClasses> time{};    // 网络良好, 网络正常, 网络异常, 连接超时
     UtcSeconds coveredSeconds = 0;  // the history it is based on
     int p50 = 0, p90 = 0, p99 = 0;
 };
@@ -40,4 +41,4 @@ struct ThresholdSuggestion {
 std::optional<ThresholdSuggestion> suggestThresholds(const std::vector<GraphSample>& rows);
 
 // The thresholds from the three percentiles, rounded and kept increasing.
-std::array<int, 4> thresholdsFrom(int p50, int p90, int p99);
+std::array<int, kHostClasses> thresholdsFrom(int p50, int p90, int p99);

@@ -34,6 +34,8 @@ struct UiActions {
     std::function<void()> exitProgram;     // "退出"
     // Host dialog and about window.
     std::function<void()> saveHost;        // 按钮1
+    std::function<void(int hostId)> hostDialogShown;  // "添加" (0) or "修改" (the host) opened it
+    std::function<void()> suggestThresholds;          // 按钮_建议阈值
     std::function<void()> fillAboutTexts;  // about window created
     std::function<void()> followLink;      // 标签_网址: left button pressed
 };

@@ -55,7 +55,7 @@ int editedHost() { return g_editedHost; }
 
 void addHost() {
     g_editedHost = 0;
-    openHostDialog("添加");
+    if (openHostDialog("添加") && uiActions().hostDialogShown) uiActions().hostDialogShown(0);
 }
 
 void editHost(SqliteDB& db) {
@@ -66,6 +66,7 @@ void editHost(SqliteDB& db) {
     g_editedHost = id;
     HostForm form;
     if (loadHostForm(db, id, form)) writeHostForm(form);
+    if (uiActions().hostDialogShown) uiActions().hostDialogShown(id);
 }
 
 void saveHost(SqliteDB& db) {

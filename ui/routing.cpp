@@ -67,6 +67,7 @@ void routeMainWindow() {
 
 void routeHostDialog() {
     hostDialog().setHandler(HostDlg::按钮1, ControlEvent::Clicked, slot(&UiActions::saveHost));
+    hostDialog().setHandler(HostDlg::按钮_建议阈值, ControlEvent::Clicked, slot(&UiActions::suggestThresholds));
 }
 
 void routeAboutWindow() {

@@ -8,7 +8,7 @@ namespace {
 
 struct Case {
     int p50, p90, p99;
-    std::array<int, 4> expected;
+    std::array<int, kHostClasses> expected;
     const char* why;
 };
 
@@ -43,7 +43,7 @@ TEST(ThresholdSuggestion, AnHourOfRowsWithAnswersIsNeeded) {
     const auto s = suggestThresholds(rows);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->coveredSeconds, 3600);
-    EXPECT_EQ(s->time, (std::array<int, 4>{250, 375, 500, 1000}));
+    EXPECT_EQ(s->time, (std::array<int, kHostClasses>{250, 375, 500, 1000}));
 }
 
 TEST(ThresholdSuggestion, PercentilesWeighRowsByAnsweredCycles) {
@@ -56,7 +56,7 @@ TEST(ThresholdSuggestion, PercentilesWeighRowsByAnsweredCycles) {
     EXPECT_EQ(s->p50, 20);
     EXPECT_EQ(s->p90, 30);
     EXPECT_EQ(s->p99, 400) << "the busy rows' maxima make the top percent";
-    EXPECT_EQ(s->time, (std::array<int, 4>{20, 45, 800, 1000}));
+    EXPECT_EQ(s->time, (std::array<int, kHostClasses>{20, 45, 800, 1000}));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The graph window on real windows under Wine: one window per host with
 // its title, ranges, resizing, Esc and closing by host; what it draws (the
 // no-data part, the band, lost cycles, the threshold lines) read back from
-// its pixels; "导出" writing the shown rows. With QERNO_GRAPH_SHOTS set to a
-// folder it also saves each range as a bitmap there (scripts/screenshots-graph).
+// its pixels; "导出" writing the shown rows. With QERNO_UI_SHOTS set to a
+// folder it also saves each range as a bitmap there (scripts/screenshots-history).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,7 +15,7 @@
 
 #include "runtime/codepage.h"
 #include "tests/ui/ui_test_support.h"
-#include "ui/gdi_handles.h"
+#include "tests/ui/screen_capture.h"
 #include "ui/graph_painter.h"
 #include "ui/graph_window.h"
 
@@ -75,55 +75,6 @@ GraphHost host(int id, const char* name) {
     return h;
 }
 
-// The window's client area as it is on the screen.
-struct Capture {
-    explicit Capture(HWND hwnd) {
-        RECT r{};
-        GetClientRect(hwnd, &r);
-        width = r.right;
-        height = r.bottom;
-        HDC screen = GetDC(hwnd);
-        void* bits = nullptr;
-        bitmap = std::make_unique<ScopedGdiObject>(createDib(width, height, 32, &bits));
-        ScopedMemoryDC memory;
-        memory.select(bitmap->get());
-        BitBlt(memory.get(), 0, 0, width, height, screen, 0, 0, SRCCOPY);
-        ReleaseDC(hwnd, screen);
-        pixels = static_cast<const std::uint32_t*>(bits);
-    }
-    COLORREF at(int x, int y) const {
-        const std::uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];  // 0x00RRGGBB
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    int countInRows(COLORREF colour, int top, int bottom) const {
-        int n = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = 0; x < width; ++x) n += at(x, y) == colour;
-        return n;
-    }
-    // Writes a .bmp of the capture (for the screenshots script).
-    void save(const std::wstring& path) const {
-        BITMAPFILEHEADER file{};
-        BITMAPINFOHEADER info{};
-        info.biSize = sizeof info;
-        info.biWidth = width;
-        info.biHeight = -height;
-        info.biPlanes = 1;
-        info.biBitCount = 32;
-        const DWORD size = static_cast<DWORD>(width) * height * 4;
-        file.bfType = 0x4D42;  // "BM"
-        file.bfOffBits = sizeof file + sizeof info;
-        file.bfSize = file.bfOffBits + size;
-        std::ofstream out(path.c_str(), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(&file), sizeof file);
-        out.write(reinterpret_cast<const char*>(&info), sizeof info);
-        out.write(reinterpret_cast<const char*>(pixels), size);
-    }
-    int width = 0, height = 0;
-    std::unique_ptr<ScopedGdiObject> bitmap;
-    const std::uint32_t* pixels = nullptr;
-};
-
 class GraphWindowTest : public testing::Test {
 protected:
     void SetUp() override { setGraphSource({generatedRows, [] { return kNow; }}); }
@@ -162,12 +113,12 @@ TEST_F(GraphWindowTest, DrawsNoDataBandLossesAndThresholdsForEveryRange) {
     HWND w = openGraphWindow(host(1, "web"), nullptr);
     ASSERT_TRUE(w);
     SetWindowPos(w, HWND_TOP, 0, 0, 1000, 480, SWP_NOMOVE);
-    const char* shots = std::getenv("QERNO_GRAPH_SHOTS");
+    const char* shots = std::getenv("QERNO_UI_SHOTS");
     for (std::size_t range = 0; range < kGraphRangeCount; ++range) {
         showGraphRange(w, range);
         settle(w);
         const Capture c(w);
-        if (shots) c.save(toWide(Text(std::string(shots) + "/graph-range-" + std::to_string(range) + ".bmp")));
+        if (shots) c.save(shotPath(shots, "graph-range-" + std::to_string(range)));
         // At 10 minutes a column holds at most one cycle: a point, no band.
         EXPECT_EQ(c.countInRows(kBandBlue, 0, c.height) > 0, range != 0) << "the min-max band, range " << range;
         EXPECT_GT(c.countInRows(kMedianBlue, 0, c.height), 0) << "the median line, range " << range;
@@ -183,7 +134,7 @@ TEST_F(GraphWindowTest, DrawsNoDataBandLossesAndThresholdsForEveryRange) {
         showGraphRange(w, 2);
         SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(600, 200));
         settle(w);
-        Capture(w).save(toWide(Text(std::string(shots) + "/graph-hover.bmp")));
+        Capture(w).save(shotPath(shots, "graph-hover"));
     }
 }
 
