@@ -12,7 +12,10 @@ namespace {
 constexpr int kAxisWidth = 64, kRightMargin = 14, kTopMargin = 12, kBottomMargin = 30;
 constexpr int kLossStripHeight = 12;  // a column all lost fills it
 constexpr int kLossMarkMin = 3;       // one lost cycle among many still shows
-constexpr int kTimeLabels = 6;
+// Time labels: the first of these counts of steps that makes each step a
+// whole number of minutes (of days from a week up), so labels fall evenly.
+constexpr int kTimeStepCounts[] = {6, 5, 7, 4};
+constexpr UtcSeconds kMinuteSeconds = 60;
 constexpr int kTickLength = 4;
 constexpr int kHoverBoxPadding = 6;
 
@@ -30,6 +33,14 @@ constexpr int kThresholdFadePercent = 55;
 
 constexpr UtcSeconds kDaySeconds = 86400;
 constexpr UtcSeconds kTwoDays = 2 * kDaySeconds;
+constexpr UtcSeconds kWeekSeconds = 7 * kDaySeconds;
+
+int timeSteps(UtcSeconds span) {
+    const UtcSeconds unit = span >= kWeekSeconds ? kDaySeconds : kMinuteSeconds;
+    for (int n : kTimeStepCounts)
+        if (span % n == 0 && (span / n) % unit == 0) return n;
+    return kTimeStepCounts[0];
+}
 
 COLORREF faded(COLORREF c) {
     auto mix = [](int channel) { return channel + (255 - channel) * kThresholdFadePercent / 100; };
@@ -141,11 +152,12 @@ void paintTimeAxis(HDC dc, const RECT& plot, const GraphPicture& p) {
     SetDCPenColor(dc, kAxisText);
     line(dc, plot.left, plot.bottom, plot.right, plot.bottom);
     const UtcSeconds span = p.to - p.from;
-    for (int i = 0; i <= kTimeLabels; ++i) {
-        const int x = plot.left + static_cast<int>((plot.right - plot.left - 1) * static_cast<long long>(i) / kTimeLabels);
+    const int steps = timeSteps(span);
+    for (int i = 0; i <= steps; ++i) {
+        const int x = plot.left + static_cast<int>((plot.right - plot.left - 1) * static_cast<long long>(i) / steps);
         line(dc, x, plot.bottom, x, plot.bottom + kTickLength);
-        const UINT align = i == 0 ? TA_LEFT : i == kTimeLabels ? TA_RIGHT : TA_CENTER;
-        text(dc, x, plot.bottom + kTickLength + 1, axisTimeText(p.from + span * i / kTimeLabels, span), align | TA_TOP);
+        const UINT align = i == 0 ? TA_LEFT : i == steps ? TA_RIGHT : TA_CENTER;
+        text(dc, x, plot.bottom + kTickLength + 1, axisTimeText(p.from + span * i / steps, span), align | TA_TOP);
     }
 }
 
