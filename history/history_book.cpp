@@ -61,7 +61,8 @@ std::vector<OpenPeriodState> HistoryBook::openStates() const {
 }
 
 void HistoryBook::clearWritten() {
-    pending_.clear();
+    // Released, not kept: after a long backlog its capacity would stay.
+    pending_ = {};
     forgotten_.clear();
 }
 

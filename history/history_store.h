@@ -25,6 +25,9 @@
 // for a writer outside the program's own (a tool on the file), short
 // enough never to be seen: a batch that gives up goes with the next minute's.
 inline constexpr int kHistoryBusyTimeoutMs = 250;
+// The history connection's page cache: the leaf pages a minute's batch
+// touches for 2,000 hosts (one each, 4 KiB) and the inner pages above them.
+inline constexpr int kHistoryCacheKib = 16 * 1024;
 // Pruning stays in small batches so that no minute's write grows long after
 // a long break: this many hosts a batch, this many rows a host and period.
 inline constexpr std::size_t kPruneHostsPerBatch = 50;
