@@ -10,6 +10,7 @@ HostHistory& HistoryBook::hostEntry(std::int32_t hostId) {
 
 void HistoryBook::record(std::int32_t hostId, UtcSeconds now, const Cycle& cycle) {
     hostEntry(hostId).record(now, cycle, pending_);
+    if (pending_.size() > maxPending_) trimBacklog();
 }
 
 void HistoryBook::taskStarted(std::int32_t hostId, UtcSeconds now) { hostEntry(hostId).taskStarted(now); }
@@ -25,6 +26,21 @@ void HistoryBook::forget(std::int32_t hostId) {
 
 void HistoryBook::closeDue(UtcSeconds now) {
     for (auto& [id, host] : hosts_) host->closeDue(now, pending_);
+    if (pending_.size() > maxPending_) trimBacklog();
+}
+
+void HistoryBook::trimBacklog() {
+    const std::size_t keep = maxPending_ - maxPending_ / 4;
+    // Rows are pending in the order they closed, so the first are the oldest.
+    std::size_t excess = pending_.size() - std::min(keep, pending_.size());
+    auto dropMinutes = [&excess](const PeriodRow& row) {
+        if (excess == 0 || row.period != kMinutePeriod) return false;
+        --excess;
+        return true;
+    };
+    pending_.erase(std::remove_if(pending_.begin(), pending_.end(), dropMinutes), pending_.end());
+    // Nothing but coarser rows left to drop: the oldest of them go.
+    if (pending_.size() > keep) pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(pending_.size() - keep));
 }
 
 void HistoryBook::restore(const std::vector<OpenPeriodState>& states, UtcSeconds now) {
@@ -45,7 +61,8 @@ std::vector<OpenPeriodState> HistoryBook::openStates() const {
 }
 
 void HistoryBook::clearWritten() {
-    pending_.clear();
+    // Released, not kept: after a long backlog its capacity would stay.
+    pending_ = {};
     forgotten_.clear();
 }
 

@@ -24,8 +24,15 @@ struct OpenPeriodState {
     std::string state;  // PeriodAggregate::save
 };
 
+// Rows kept for the next write while batches keep failing (a full disk):
+// an hour of minute rows of 2,000 hosts, about 10 MB. Past it the oldest
+// minute rows go first: the 10-minute and hour rows still hold their cycles.
+inline constexpr std::size_t kMaxPendingRows = 120000;
+
 class HistoryBook {
 public:
+    explicit HistoryBook(std::size_t maxPendingRows = kMaxPendingRows) : maxPending_(maxPendingRows) {}
+
     void record(std::int32_t hostId, UtcSeconds now, const Cycle& cycle);
     void taskStarted(std::int32_t hostId, UtcSeconds now);
     // A deleted host: its memory and unwritten rows go now, its rows in the
@@ -49,8 +56,11 @@ public:
 
 private:
     HostHistory& hostEntry(std::int32_t hostId);
+    // Over the cap: down to three quarters of it, so that trimming is rare.
+    void trimBacklog();
 
     std::map<std::int32_t, std::unique_ptr<HostHistory>> hosts_;
     std::vector<PeriodRow> pending_;
     std::vector<std::int32_t> forgotten_;
+    std::size_t maxPending_;
 };

@@ -2,7 +2,8 @@
 // the history's own. A batch is one transaction on that connection, so a
 // monitor task's log INSERT on the program's shared connection can never
 // join it: a batch that fails is rolled back alone and no log row with it.
-// Both connections wait for each other's write lock (a busy timeout).
+// The caller holds the log lock for the batch, so the shared connection
+// never meets the batch's write lock and needs no busy timeout.
 //
 // Rows of a period already in the file (a clock set back named it again)
 // are merged into it: counts add up, extremes and percentiles take the
@@ -18,9 +19,15 @@
 #include "runtime/text.h"
 #include "store/sqlite_db.h"
 
-// How long either connection waits for the other's write lock; a batch
-// holds it for milliseconds.
-inline constexpr int kHistoryBusyTimeoutMs = 2000;
+// How long the history's connection waits for another's write lock. The
+// batch runs holding the log lock (history/history_flush.h), so no monitor
+// task writes meanwhile; this only bounds the user-interface thread's wait
+// for a writer outside the program's own (a tool on the file), short
+// enough never to be seen: a batch that gives up goes with the next minute's.
+inline constexpr int kHistoryBusyTimeoutMs = 250;
+// The history connection's page cache: the leaf pages a minute's batch
+// touches for 2,000 hosts (one each, 4 KiB) and the inner pages above them.
+inline constexpr int kHistoryCacheKib = 16 * 1024;
 // Pruning stays in small batches so that no minute's write grows long after
 // a long break: this many hosts a batch, this many rows a host and period.
 inline constexpr std::size_t kPruneHostsPerBatch = 50;

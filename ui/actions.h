@@ -24,6 +24,7 @@ struct UiActions {
     std::function<void(int hostId)> hostDeleted;  // after "删除" removed one host's row from the file
     std::function<void()> startAllTasks, stopAllTasks;            // "全部启动", "全部停止"
     std::function<void()> startSelectedTask, stopSelectedTask;    // "启动", "停止"
+    std::function<void()> showGraph;                              // "图表"
     // Log page and log menu "日志右键".
     std::function<void()> queryLog;  // 按钮_查询日志
     std::function<void()> clearLog;  // 按钮_清空日志, "清空日志"
@@ -33,6 +34,8 @@ struct UiActions {
     std::function<void()> exitProgram;     // "退出"
     // Host dialog and about window.
     std::function<void()> saveHost;        // 按钮1
+    std::function<void(int hostId)> hostDialogShown;  // "添加" (0) or "修改" (the host) opened it
+    std::function<void()> suggestThresholds;          // 按钮_建议阈值
     std::function<void()> fillAboutTexts;  // about window created
     std::function<void()> followLink;      // 标签_网址: left button pressed
 };

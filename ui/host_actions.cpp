@@ -71,7 +71,7 @@ int editedHost() { return g_editedHost; }
 
 void addHost() {
     g_editedHost = 0;
-    openHostDialog("添加");
+    if (openHostDialog("添加") && uiActions().hostDialogShown) uiActions().hostDialogShown(0);
 }
 
 void editHost(SqliteDB& db) {
@@ -81,9 +81,10 @@ void editHost(SqliteDB& db) {
     if (!openHostDialog("修改记录")) return;
     g_editedHost = id;
     HostForm form;
-    if (!loadHostForm(db, id, form)) return;
-    g_loadedHost = form;
-    writeHostForm(form);
+    const bool loaded = loadHostForm(db, id, form);
+    g_loadedHost = form;  // what a save compares with; nothing when the host is gone
+    if (loaded) writeHostForm(form);
+    if (uiActions().hostDialogShown) uiActions().hostDialogShown(id);
 }
 
 void saveHost(SqliteDB& db) {

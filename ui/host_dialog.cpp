@@ -71,6 +71,12 @@ const ControlTemplate kControls[] = {
      .top = 210, .width = 108, .height = 24, .text = "立即启动", .visible = false, .value = 1},
     {.name = "按钮1", .kind = ControlKind::Button, .container = 0, .page = -1, .left = 240, .top = 236,
      .width = 80, .height = 32, .text = "确 定", .visible = true},
+    // In the free space right of the colour buttons; disabled until the
+    // host has history enough (ui/threshold_suggestion_view.h).
+    {.name = "按钮_建议阈值", .kind = ControlKind::Button, .container = 0, .page = -1, .left = 326, .top = 84,
+     .width = 60, .height = 24, .text = "建议阈值", .visible = true},
+    {.name = "标签_建议依据", .kind = ControlKind::Label, .container = 0, .page = -1, .left = 48, .top = 242,
+     .width = 186, .height = 20, .text = "", .visible = true},
 };
 
 // Untitled until opened (host_actions.cpp titles it); fields left out keep

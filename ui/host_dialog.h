@@ -27,6 +27,8 @@ enum Unit : int {
     选择框1,
     选择框2,
     按钮1,
+    按钮_建议阈值,  // fills the threshold boxes from the host's history
+    标签_建议依据,  // what the filled thresholds are based on
 };
 }  // namespace HostDlg
 

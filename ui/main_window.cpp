@@ -19,11 +19,11 @@ const ListColumn kLogColumns[] = {
 };
 
 const char* const kTrayMenu[] = {"显示", "-", "关于程序", "更多软件", "-", "退出"};
-const char* const kHostMenu[] = {"添加", "修改", "删除", "-", "全部启动", "全部停止", "启动", "停止"};
+const char* const kHostMenu[] = {"添加", "修改", "删除", "-", "全部启动", "全部停止", "启动", "停止", "-", "图表"};
 const char* const kLogMenu[] = {"清空日志"};
 const MenuTemplate kMenus[] = {
     {"程序", kTrayMenu, 6},
-    {"菜单", kHostMenu, 8},
+    {"菜单", kHostMenu, countOf(kHostMenu)},
     {"日志右键", kLogMenu, 1},
 };
 

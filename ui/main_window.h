@@ -36,6 +36,7 @@ enum MenuItem : int {
     全部停止 = menuItemUnit(主机菜单, 5),
     启动 = menuItemUnit(主机菜单, 6),
     停止 = menuItemUnit(主机菜单, 7),
+    图表 = menuItemUnit(主机菜单, 9),
     清空日志 = menuItemUnit(日志菜单, 0),
 };
 }  // namespace MainWin

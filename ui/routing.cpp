@@ -61,11 +61,13 @@ void routeMainWindow() {
     w.setHandler(全部停止, ControlEvent::Clicked, slot(&UiActions::stopAllTasks));
     w.setHandler(启动, ControlEvent::Clicked, slot(&UiActions::startSelectedTask));
     w.setHandler(停止, ControlEvent::Clicked, slot(&UiActions::stopSelectedTask));
+    w.setHandler(图表, ControlEvent::Clicked, slot(&UiActions::showGraph));
     w.setHandler(清空日志, ControlEvent::Clicked, slot(&UiActions::clearLog));
 }
 
 void routeHostDialog() {
     hostDialog().setHandler(HostDlg::按钮1, ControlEvent::Clicked, slot(&UiActions::saveHost));
+    hostDialog().setHandler(HostDlg::按钮_建议阈值, ControlEvent::Clicked, slot(&UiActions::suggestThresholds));
 }
 
 void routeAboutWindow() {

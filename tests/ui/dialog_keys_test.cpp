@@ -68,7 +68,7 @@ TEST_F(DialogKeysTest, TabAndShiftTabWalkTheTabStopsInCreationOrder) {
     // Labels are no tab stops and 选择框2 is hidden; the walk wraps around.
     const std::vector<int> forward = {编辑框_通讯地址, 编辑框_网络良好, 颜色选择器_网络良好, 编辑框_网络正常,
                                       颜色选择器_网络正常, 编辑框_网络异常, 颜色选择器_网络异常, 编辑框_网络超时,
-                                      颜色选择器_网络超时, 选择框1, 按钮1, 编辑框_备注名称};
+                                      颜色选择器_网络超时, 选择框1, 按钮1, 按钮_建议阈值, 编辑框_备注名称};
     std::vector<int> walked;
     for (size_t i = 0; i < forward.size(); ++i) {
         pressKey(VK_TAB);
@@ -78,9 +78,9 @@ TEST_F(DialogKeysTest, TabAndShiftTabWalkTheTabStopsInCreationOrder) {
     {
         ShiftHeld shift;
         pressKey(VK_TAB);
-        EXPECT_EQ(focusedUnit(), 按钮1);
+        EXPECT_EQ(focusedUnit(), 按钮_建议阈值);
         pressKey(VK_TAB);
-        EXPECT_EQ(focusedUnit(), 选择框1);
+        EXPECT_EQ(focusedUnit(), 按钮1);
     }
     // A disabled control is passed over; an edit reached by Tab has its text
     // selected, as in a dialog box.
