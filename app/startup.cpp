@@ -123,6 +123,13 @@ void OnMainWindowCreated() {
         messageBox(Text("请把压缩包解压后运行！"), BoxFlags::Information, "信息：", main);
         endProgram(0);
     }
+    if (!runDirectoryIsExact()) {
+        // The folder's name would read with "?" in it: database.db could not
+        // be reached there, and a guess at another path could make one elsewhere.
+        messageBox(Text("程序所在文件夹的路径中含有无法识别的字符，请移到其他文件夹后运行"), BoxFlags::Error,
+                   "信息：", main);
+        endProgram(0);
+    }
     if (CheckOtherInstance(kInstanceName)) {
         ActivateOtherInstance(kInstanceName, kInstanceMarker);
         endProgram(0);
