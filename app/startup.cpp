@@ -57,6 +57,7 @@ bool acceptDatabaseState(DatabaseState state) {
     case DatabaseState::busy: text = "数据库被其他程序占用，请关闭后重试"; break;
     case DatabaseState::notDatabase: text = "数据库文件已损坏：database.db"; break;
     case DatabaseState::cannotOpen: text = "无法打开数据库：database.db，请检查文件夹是否可写"; break;
+    case DatabaseState::walWithoutShm: text = "数据库缺少 database.db-shm 文件且文件夹只读，无法打开"; break;
     }
     messageBox(text, BoxFlags::Error, "信息：", mainWindow().handle());
     return false;
