@@ -330,7 +330,8 @@ TEST_F(ProgramRun, SaysADamagedDatabaseIsDamagedAndLeavesTheFileAlone) {
     ASSERT_TRUE(e2e::answerMessageBox(box.box, IDOK));
     EXPECT_EQ(program.waitExit(10000), 0u);
     EXPECT_EQ(fileBytes(path), garbage);
-    for (const wchar_t* beside : {L"-journal", L"-wal", L"-shm"}) EXPECT_FALSE(exists(path + beside)) << e2e::utf8(beside);
+    for (const wchar_t* beside : {L"-journal", L"-wal", L"-shm"})
+        EXPECT_FALSE(exists(path + beside)) << e2e::utf8(beside);
 }
 
 // 200 hosts that never answer, all logging: "退出" while their cycles and

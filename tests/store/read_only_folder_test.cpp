@@ -66,7 +66,8 @@ void makeDatabase(const Folder& folder, bool wal, bool withWal, bool withShm) {
     const std::string path = source.file("database.db");
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    const std::string setup = std::string(wal ? "PRAGMA journal_mode=WAL;" : "") + "CREATE TABLE t(x); INSERT INTO t VALUES (1);";
+    const std::string setup =
+        std::string(wal ? "PRAGMA journal_mode=WAL;" : "") + "CREATE TABLE t(x); INSERT INTO t VALUES (1);";
     ASSERT_EQ(sqlite3_exec(db, setup.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
     // Copied while the connection is open: closing would fold the WAL back.
     fs::copy_file(path, folder.file("database.db"));
