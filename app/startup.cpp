@@ -65,6 +65,7 @@ bool acceptDatabaseState(DatabaseState state) {
     case DatabaseState::busy: text = "数据库被其他程序占用，请关闭后重试"; break;
     case DatabaseState::notDatabase: text = "数据库文件已损坏：database.db"; break;
     case DatabaseState::cannotOpen: text = "无法打开数据库：database.db，请检查文件夹是否可写"; break;
+    case DatabaseState::walWithoutShm: text = "数据库缺少 database.db-shm 文件且文件夹只读，无法打开"; break;
     }
     messageBox(text, BoxFlags::Error, "信息：", mainWindow().handle());
     return false;
@@ -130,6 +131,13 @@ void OnMainWindowCreated() {
     if (isTemporaryFolder(dir)) {
         // Text(...): a bare literal would pick the bool overload.
         messageBox(Text("请把压缩包解压后运行！"), BoxFlags::Information, "信息：", main);
+        endProgram(0);
+    }
+    if (!runDirectoryIsExact()) {
+        // The folder's name would read with "?" in it: database.db could not
+        // be reached there, and a guess at another path could make one elsewhere.
+        messageBox(Text("程序所在文件夹的路径中含有无法识别的字符，请移到其他文件夹后运行"), BoxFlags::Error,
+                   "信息：", main);
         endProgram(0);
     }
     if (CheckOtherInstance(kInstanceName)) {

@@ -6,3 +6,7 @@
 
 Text runDirectory();    // no trailing separator; a drive root gives "C:"
 Text executableName();  // file name without its directory
+// Whether runDirectory() names the folder exactly. A path with a character
+// the code page lacks (an emoji, Korean) reads with "?" in its place, and
+// no file beside the program can be reached by that name.
+bool runDirectoryIsExact();

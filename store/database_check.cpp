@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <string>
+
+#include "runtime/codepage.h"
+#include "store/file_probe.h"
 #include "store/sqlite_db.h"
 
 namespace {
@@ -25,10 +29,22 @@ DatabaseState stateOf(int rc) {
     }
 }
 
+// Whether the file's -shm file (the shared memory of WAL mode) is there.
+bool shmBeside(sqlite3* db) {
+    const char* file = sqlite3_db_filename(db, "main");
+    return file && canOpenForReading(utf8ToGbk(std::string(file) + "-shm"));
+}
+
 // Reading the schema is the first thing that touches the file's content:
 // it fails for garbage, a held exclusive lock, or a WAL file that cannot
-// get its shared-memory file.
-DatabaseState readState(sqlite3* db) { return stateOf(run(db, "SELECT count(*) FROM sqlite_master")); }
+// get its shared-memory file. A file that opened cannot be opened on its
+// first read only for lack of a file beside it: for a WAL-mode file that
+// is the -shm file, which a read-only folder cannot get.
+DatabaseState readState(sqlite3* db) {
+    const int rc = run(db, "SELECT count(*) FROM sqlite_master");
+    if (rc == SQLITE_CANTOPEN && !shmBeside(db)) return DatabaseState::walWithoutShm;
+    return stateOf(rc);
+}
 
 // A write that is rolled back: the only sure test that the file and its
 // folder take writes (a journal or WAL must be made beside the file).

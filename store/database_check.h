@@ -13,7 +13,9 @@ enum class DatabaseState {
     readOnly,      // reads work, writes fail (a read-only file or folder)
     busy,          // another program holds a lock past the busy timeout
     notDatabase,   // the file is not an SQLite database (garbage, encrypted)
-    cannotOpen,    // not even readable (WAL mode without its -shm file in a read-only folder)
+    cannotOpen,    // not even readable
+    walWithoutShm, // a WAL-mode file whose -shm file is missing and cannot be
+                   // made (a read-only folder): SQLite cannot read it at all
 };
 
 // Waits up to busyTimeoutMs for another program's lock on each step, then

@@ -1,5 +1,6 @@
 #include "store/host_record.h"
 
+#include "runtime/codepage.h"
 #include "store/sqlite_dataset.h"
 #include "store/sqlite_table.h"
 
@@ -50,6 +51,21 @@ bool readHostRecord(SqliteTable& table, HostRecord& record, HostFields fields) {
 
 bool readHostRecord(SqliteDataset& rows, HostRecord& record, HostFields fields) {
     return readFields(rows, record, fields);
+}
+
+HostTextsExact hostTextsExact(SqliteDataset& rows) {
+    // Read as bytes: the stored UTF-8 as it is, before any conversion.
+    const auto exact = [&](HostField field) {
+        HostRecord unused;
+        bool fits = true;
+        eachColumn(field, unused, [&](const char* column, auto&) {
+            ByteSet stored;
+            fits = !rows.read(column, stored) || utf8FitsGbk(std::string(stored.begin(), stored.end()));
+            return true;
+        });
+        return fits;
+    };
+    return {exact(HostField::name), exact(HostField::address)};
 }
 
 bool writeHostRecord(SqliteTable& table, const HostRecord& record, HostFields fields) {

@@ -61,6 +61,16 @@ bool openHostTable(SqliteTable& table, SqliteDB& db);
 bool readHostRecord(SqliteTable& table, HostRecord& record, HostFields fields);
 bool readHostRecord(SqliteDataset& rows, HostRecord& record, HostFields fields);
 
+// Whether the current row's stored name and address read as Text exactly.
+// Another program may have stored UTF-8 that GBK lacks (an emoji, Korean):
+// read, each such character is "?", and writing the read value back would
+// lose the character for good.
+struct HostTextsExact {
+    bool name = true;
+    bool address = true;
+};
+HostTextsExact hostTextsExact(SqliteDataset& rows);
+
 // Writes the fields for the table's next update (edit or add mode). An
 // empty text is no value: it is left out of the statement. True when every
 // field was accepted.

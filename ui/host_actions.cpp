@@ -56,6 +56,13 @@ void controlCurrentTask(TaskOperation operation) {
 // value the user left as it was passes unchecked: a host saved before these
 // rules (or by another program) still saves and runs as it did.
 const char* saveProblem(const HostForm& form) {
+    // Before the address rules: "主机😀" would read as "主机?", refused as
+    // a malformed address when the user's fault is the character.
+    switch (lostHostText()) {
+    case LostText::name: return "名称中含有无法识别的字符";
+    case LostText::address: return "地址中含有无法识别的字符";
+    case LostText::none: break;
+    }
     const HostForm* loaded = g_editedHost > 0 ? &g_loadedHost : nullptr;
     if (!(loaded && form.address == loaded->address) && !IsMonitorableAddress(form.address))
         return "地址格式不正确";
@@ -63,6 +70,13 @@ const char* saveProblem(const HostForm& form) {
         if (!(loaded && form.time[i] == loaded->time[i]) && !IsValidThreshold(form.time[i]))
             return "阈值应在 0 到 60000 之间";
     return nullptr;
+}
+
+// The stored texts the dialog showed with "?" and the user left as shown.
+KeptTexts keptTexts(const HostForm& form) {
+    if (g_editedHost <= 0) return {};
+    return {!g_loadedHost.stored.name && form.name == g_loadedHost.name,
+            !g_loadedHost.stored.address && form.address == g_loadedHost.address};
 }
 
 }  // namespace
@@ -80,6 +94,7 @@ void editHost(SqliteDB& db) {
     int id = itemData(hostList(), row);
     if (!openHostDialog("修改记录")) return;
     g_editedHost = id;
+    g_loadedHost = HostForm();  // never another host's values, should the load fail
     HostForm form;
     const bool loaded = loadHostForm(db, id, form);
     g_loadedHost = form;  // what a save compares with; nothing when the host is gone
@@ -97,7 +112,7 @@ void saveHost(SqliteDB& db) {
     int id = g_editedHost;
     // A save the file refuses (read-only, held by another program) keeps
     // the dialog and its values: the list and the task stay as stored.
-    const int stored = static_cast<int>(storeHostForm(db, id, form));
+    const int stored = static_cast<int>(storeHostForm(db, id, form, keptTexts(form)));
     if (stored <= 0) {
         messageBox("保存失败", BoxFlags::Error, "信息：", mainWindow().handle());
         return;

@@ -86,6 +86,12 @@ HostForm readHostForm() {
     return form;
 }
 
+LostText lostHostText() {
+    if (!textReadsExactly(field(编辑框_备注名称))) return LostText::name;
+    if (!textReadsExactly(field(编辑框_通讯地址))) return LostText::address;
+    return LostText::none;
+}
+
 void writeHostForm(const HostForm& form) {
     setProperty(field(编辑框_备注名称), Property::Content, form.name);
     setProperty(field(编辑框_通讯地址), Property::Content, form.address);
@@ -108,15 +114,21 @@ bool loadHostForm(SqliteDB& db, int hostId, HostForm& form) {
     }
     readHostRecord(rows, host, kHostFormFields);
     form = formOf(host);
+    form.stored = hostTextsExact(rows);
     return true;
 }
 
-std::int64_t storeHostForm(SqliteDB& db, int hostId, const HostForm& form) {
+std::int64_t storeHostForm(SqliteDB& db, int hostId, const HostForm& form, KeptTexts kept) {
     SqliteTable table;
     if (!openHostTable(table, db)) return 0;
     bool adding = hostId <= 0;
     if (adding ? !table.addNew() : !(table.find(HostSaveCondition(hostId)) && table.edit())) return 0;
-    writeHostRecord(table, recordOf(form), kHostFormFields);
+    const HostRecord host = recordOf(form);
+    for (HostField f : kHostFormFields) {
+        // Left out of the statement: the column keeps its stored characters.
+        if ((f == HostField::name && kept.name) || (f == HostField::address && kept.address)) continue;
+        writeHostRecord(table, host, {f});
+    }
     if (!table.update()) return 0;
     // Not db.lastInsertRowId(): monitor tasks insert log rows on the same
     // connection and may have done so since our insert.

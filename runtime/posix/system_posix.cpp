@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "runtime/codepage.h"
 #include "runtime/datetime.h"
 #include "runtime/system.h"
 
@@ -14,14 +15,18 @@ std::string executablePath() {
     return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
 }
 
-}  // namespace
-
-Text runDirectory() {
+// The path's bytes are UTF-8 here; Text holds GBK, as on Windows.
+std::string utf8RunDirectory() {
     std::string path = executablePath();
     size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return {};
-    return Text(path.substr(0, slash == 0 ? 1 : slash));
+    return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
 }
+
+}  // namespace
+
+Text runDirectory() { return utf8ToGbk(utf8RunDirectory()); }
+
+bool runDirectoryIsExact() { return utf8FitsGbk(utf8RunDirectory()); }
 
 Text executableName() {
     std::string path = executablePath();

@@ -18,14 +18,17 @@ std::wstring modulePath() {
     }
 }
 
-}  // namespace
-
-Text runDirectory() {
+std::wstring wideRunDirectory() {
     std::wstring path = modulePath();
     size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return {};
-    return fromWide(path.substr(0, slash).c_str());  // "C:\x.exe" gives "C:"
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);  // "C:\x.exe" gives "C:"
 }
+
+}  // namespace
+
+Text runDirectory() { return fromWide(wideRunDirectory().c_str()); }
+
+bool runDirectoryIsExact() { return wideFitsGbk(wideRunDirectory().c_str()); }
 
 Text executableName() {
     std::wstring path = modulePath();

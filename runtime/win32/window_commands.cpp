@@ -40,12 +40,14 @@ int asInt(const Value& value) {
     return 0;
 }
 
-Text windowText(HWND hwnd) {
+std::wstring wideWindowText(HWND hwnd) {
     int n = GetWindowTextLengthW(hwnd);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
     GetWindowTextW(hwnd, text.data(), n + 1);
-    return fromWide(text.c_str());
+    return text;
 }
+
+Text windowText(HWND hwnd) { return fromWide(wideWindowText(hwnd).c_str()); }
 
 RECT outerRect(HWND hwnd) {
     RECT r{};
@@ -233,6 +235,8 @@ Value getProperty(Unit unit, int property) {
     default: return std::monostate{};
     }
 }
+
+bool textReadsExactly(Unit unit) { return wideFitsGbk(wideWindowText(resolveForProperty(unit)).c_str()); }
 
 int comboItemData(Unit combo, int index) {
     HWND hwnd = resolve(combo);

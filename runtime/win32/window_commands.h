@@ -60,6 +60,11 @@ constexpr int Normal = 0, RestoreAndCentre = 1, Minimised = 2, Maximised = 3;
 void setProperty(Unit unit, int property, const Value& value);
 Value getProperty(Unit unit, int property);  // std::monostate for an unknown one
 
+// Whether the unit's text (a title, an edit box's content) reads as Text
+// without loss: a typed character the code page lacks (an emoji, Korean)
+// reads as "?", so a caller that must keep what was typed asks first.
+bool textReadsExactly(Unit unit);
+
 // CB_GETITEMDATA of item index; -1 when index is negative or past the end.
 int comboItemData(Unit combo, int index);
 

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -273,6 +274,64 @@ TEST_F(ProgramRun, RefusesToRunFromAnArchivesTemporaryFolder) {
     ASSERT_TRUE(e2e::answerMessageBox(box.box, IDOK));
     EXPECT_EQ(program.waitExit(10000), 0u);
     EXPECT_EQ(GetFileAttributesW((temp + L"\\database.db").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+std::string fileBytes(const std::wstring& path) {
+    std::string bytes;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof(buffer), f)) > 0;) bytes.append(buffer, n);
+        fclose(f);
+    }
+    return bytes;
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A folder whose name has characters the code page lacks (Korean, an
+// emoji) would read with "?" in it: the program says so and ends with 0,
+// and no database.db appears there, beside it or at the drive's root.
+TEST_F(ProgramRun, RefusesToRunFromAFolderItCannotName) {
+    const std::wstring odd = folder.path() + L"\\\uc11c\ubc84\U0001F600";
+    ASSERT_TRUE(CreateDirectoryW(odd.c_str(), nullptr));
+    const bool rootHadOne = exists(L"C:\\database.db");
+    const std::wstring exe = odd + L"\\qerno.exe";
+    ASSERT_TRUE(CopyFileW(folder.copyIn(QERNO_PROGRAM).c_str(), exe.c_str(), FALSE));
+    Process program(exe, L"", odd);
+    auto box = e2e::findMessageBox(L"\u4fe1\u606f\uff1a", program.id());  // 信息：
+    ASSERT_NE(box.box, nullptr);
+    // 程序所在文件夹的路径中含有无法识别的字符，请移到其他文件夹后运行
+    EXPECT_EQ(box.text, L"\u7a0b\u5e8f\u6240\u5728\u6587\u4ef6\u5939\u7684\u8def\u5f84\u4e2d\u542b\u6709\u65e0"
+                        L"\u6cd5\u8bc6\u522b\u7684\u5b57\u7b26\uff0c\u8bf7\u79fb\u5230\u5176\u4ed6\u6587\u4ef6"
+                        L"\u5939\u540e\u8fd0\u884c");
+    ASSERT_TRUE(e2e::answerMessageBox(box.box, IDOK));
+    EXPECT_EQ(program.waitExit(10000), 0u);
+    EXPECT_FALSE(exists(odd + L"\\database.db"));
+    EXPECT_FALSE(exists(folder.path() + L"\\database.db"));
+    EXPECT_EQ(exists(L"C:\\database.db"), rootHadOne);
+}
+
+// A database.db that is not a database: the program says so, ends with 0
+// and leaves the user's file exactly as it was, with nothing beside it.
+TEST_F(ProgramRun, SaysADamagedDatabaseIsDamagedAndLeavesTheFileAlone) {
+    const std::wstring path = folder.path() + L"\\database.db";
+    std::string garbage;
+    for (int i = 0; i < 300; ++i) garbage += "not a database, line " + std::to_string(i) + "\n";
+    if (FILE* f = _wfopen(path.c_str(), L"wb")) {
+        fwrite(garbage.data(), 1, garbage.size(), f);
+        fclose(f);
+    }
+    ASSERT_EQ(fileBytes(path), garbage);
+    const std::wstring exe = folder.copyIn(QERNO_PROGRAM);
+    Process program(exe, L"", folder.path());
+    auto box = e2e::findMessageBox(L"\u4fe1\u606f\uff1a", program.id());  // 信息：
+    ASSERT_NE(box.box, nullptr);
+    EXPECT_EQ(box.text, L"\u6570\u636e\u5e93\u6587\u4ef6\u5df2\u635f\u574f\uff1a" L"database.db");  // 数据库文件已损坏：
+    ASSERT_TRUE(e2e::answerMessageBox(box.box, IDOK));
+    EXPECT_EQ(program.waitExit(10000), 0u);
+    EXPECT_EQ(fileBytes(path), garbage);
+    for (const wchar_t* beside : {L"-journal", L"-wal", L"-shm"})
+        EXPECT_FALSE(exists(path + beside)) << e2e::utf8(beside);
 }
 
 // 200 hosts that never answer, all logging: "退出" while their cycles and

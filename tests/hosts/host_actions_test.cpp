@@ -214,6 +214,72 @@ TEST_F(HostActionsTest, AStoredOddHostSavesWithItsValuesUntouched) {
                      " and servername = 'renamed'"), 1);
 }
 
+// A typed character the code page lacks would be stored as "?" (and an
+// address with it would name another host): refused, naming the field, with
+// the typed text kept in the box as it was.
+TEST_F(HostActionsTest, TypedCharactersTheCodePageLacksAreRefusedByField) {
+    const std::wstring badName = L"\u540d\u79f0\u4e2d\u542b\u6709\u65e0\u6cd5\u8bc6\u522b\u7684\u5b57\u7b26";  // 名称中含有无法识别的字符
+    const std::wstring badAddress = L"\u5730\u5740\u4e2d\u542b\u6709\u65e0\u6cd5\u8bc6\u522b\u7684\u5b57\u7b26";  // 地址中含有无法识别的字符
+    const struct {
+        std::wstring name, address;
+        const std::wstring& message;
+        const char* why;
+    } cases[] = {
+        {L"\u4e3b\u673a\U0001F600", L"127.0.0.1", badName, "an emoji in the name"},
+        {L"\uc11c\ubc84", L"127.0.0.1", badName, "Korean name"},
+        {L"lo", L"\u3400.qerno.test", badAddress, "CJK Extension A in the address"},
+        {L"lo", L"127.0.0.1\U0001F600", badAddress, "an emoji after an address"},
+        {L"\U0001F600", L"\uc11c", badName, "both: the name is said first"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        uiActions().addHost();
+        fill({"x", "127.0.0.1"});
+        SetWindowTextW(windowHandle(dialogUnit(编辑框_备注名称)), c.name.c_str());
+        SetWindowTextW(windowHandle(dialogUnit(编辑框_通讯地址)), c.address.c_str());
+        BoxAnswers ok({IDOK});
+        uiActions().saveHost();
+        ok.join();
+        ASSERT_EQ(ok.texts.size(), 1u);
+        EXPECT_EQ(ok.texts[0], c.message);
+        ASSERT_TRUE(hostDialog().loaded());
+        EXPECT_EQ(e2e::text(windowHandle(dialogUnit(编辑框_备注名称))), c.name);
+        EXPECT_EQ(e2e::text(windowHandle(dialogUnit(编辑框_通讯地址))), c.address);
+        hostDialog().destroyNow();
+        pump();
+    }
+    EXPECT_EQ(scalar("select count(*) from serverlist"), 0);
+    EXPECT_EQ(itemCount(hostList()), 0);
+}
+
+// Another program stored UTF-8 the dialog can only show with "?": a save
+// that leaves the field as shown keeps the stored characters; an edited
+// field is saved as typed.
+TEST_F(HostActionsTest, StoredTextsTheDialogCannotShowAreKeptUnlessEdited) {
+    const int id = addThroughDialog({"plain", "127.0.0.1"});
+    const std::string row = " where id = " + std::to_string(id), where = " from serverlist" + row;
+    // 主机😀 and 서버.qerno.test, as the other program wrote them.
+    ASSERT_TRUE(db().execute(Text("update serverlist set servername = cast(X'E4B8BBE69CBAF09F9880' as text),"
+                                  " serverip = cast(X'EC849CEBB2842E7165726E6F2E74657374' as text)" + row)));
+    select({0});
+    uiActions().editHost();
+    ASSERT_TRUE(hostDialog().loaded());
+    EXPECT_EQ(shown(编辑框_备注名称), Text("主机?"));
+    EXPECT_EQ(shown(编辑框_通讯地址), Text("??.qerno.test"));
+    type(编辑框_网络良好, "40");
+    save();
+    EXPECT_EQ(scalar("select count(*)" + where + " and hex(servername) = 'E4B8BBE69CBAF09F9880'"
+                     " and hex(serverip) = 'EC849CEBB2842E7165726E6F2E74657374' and time1 = 40"), 1);
+
+    select({0});
+    uiActions().editHost();
+    ASSERT_TRUE(hostDialog().loaded());
+    type(编辑框_备注名称, "renamed");
+    save();
+    EXPECT_EQ(scalar("select count(*)" + where + " and servername = 'renamed'"
+                     " and hex(serverip) = 'EC849CEBB2842E7165726E6F2E74657374'"), 1);
+}
+
 TEST_F(HostActionsTest, EditLoadsTheHostAndRestartsItsTaskWithTheNewSettings) {
     int id = addThroughDialog({"lo", "127.0.0.1"});
     addThroughDialog({"other", "127.0.0.1"});
