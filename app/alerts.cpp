@@ -164,6 +164,12 @@ Instant healthNow() { return {GetTickCount64() / 1000.0, now()}; }
 
 HealthMonitor& programHealth() { return alerts().monitor; }
 
+void applyHealthSettings(const HealthSettings& settings) {
+    ProgramAlerts& a = alerts();
+    a.monitor.setSettings(settings, healthNow());
+    a.sink.sound = settings.sound;
+}
+
 void startAlerts(HWND main) {
     ProgramAlerts& a = alerts();
     a.sink.main = main;

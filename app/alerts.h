@@ -18,5 +18,8 @@ void startAlerts(HWND main);
 // The program's health monitor (settings, muting, pausing).
 HealthMonitor& programHealth();
 
+// Settings in force from now on: the counts, notices on or off and the sounds.
+void applyHealthSettings(const HealthSettings& settings);
+
 // Now, on both clocks the health layer uses.
 Instant healthNow();

@@ -52,6 +52,11 @@ void controlCurrentTask(TaskOperation operation) {
 
 int editedHost() { return g_editedHost; }
 
+int selectedHost() {
+    const int row = currentRow();
+    return row < 0 ? 0 : itemData(hostList(), row);
+}
+
 void addHost() {
     g_editedHost = 0;
     openHostDialog("添加");

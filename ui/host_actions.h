@@ -15,5 +15,8 @@ void stopAllTasks();
 void startSelectedTask();
 void stopSelectedTask();
 
+// The id of the host list's first selected row; 0 when none is selected.
+int selectedHost();
+
 // The host the dialog edits: 0 while it adds one.
 int editedHost();
