@@ -53,6 +53,7 @@ HostLabel labelOf(std::int32_t hostId) {
 }
 
 const char* const kCloseOutagesStep = "close outage episodes";
+const char* const kTestHoldBackVariable = "QERNO_TEST_HOLDBACK_SECONDS";
 
 // Outage rows share the connection with the tasks' log INSERTs: under the
 // log lock no log row lands between our INSERT and its row id, and neither
@@ -179,6 +180,7 @@ void startAlerts(HWND main) {
         CloseOpenOutages(*db, FormatDateTime(now()));
     }
     loadSettings(a.monitor);
+    if (const char* seconds = std::getenv(kTestHoldBackVariable)) a.monitor.setHoldBackSeconds(std::atof(seconds));
     a.sink.sound = a.monitor.settings().sound;
     // Normally the stopped tasks have closed every episode already; this
     // catches what a task that would not stop left open.
