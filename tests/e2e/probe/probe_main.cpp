@@ -3,7 +3,8 @@
 //   runtime-error          raises runtime error 4
 //   unit-error             reads a control of the host dialog, not loaded
 //   end-from-thread CODE   a worker thread ends the program with CODE
-//   host-dialog | about    opens that window, owned by the main window
+//   host-dialog | about | settings
+//                          opens that window, owned by the main window
 // It writes "probe.txt" in its current directory: the current directory
 // at start-up and, for end-from-thread, one line per exit-routine run.
 #include <windows.h>
@@ -46,6 +47,7 @@ void CALLBACK openWindow(HWND, UINT, UINT_PTR id, DWORD) {
         setProperty(unitOf(hostDialog()), Property::Title, Text("添加"));
     }
     if (g_mode == L"about") loadWindow(aboutWindow(), &mainWindow());
+    if (g_mode == L"settings") uiActions().openSettings();  // as "设置…" does
 }
 
 void startUp() {
@@ -60,7 +62,7 @@ void startUp() {
             endProgram(g_code);
         }).detach();
     }
-    if (g_mode == L"host-dialog" || g_mode == L"about") SetTimer(nullptr, 0, 100, openWindow);
+    if (g_mode == L"host-dialog" || g_mode == L"about" || g_mode == L"settings") SetTimer(nullptr, 0, 100, openWindow);
 }
 
 }  // namespace
