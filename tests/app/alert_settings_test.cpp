@@ -15,6 +15,7 @@
 #include "monitor/monitor_context.h"
 #include "runtime/codepage.h"
 #include "runtime/lock.h"
+#include "runtime/win32/dialog_keys.h"
 #include "runtime/win32/autostart.h"
 #include "runtime/win32/list_view_commands.h"
 #include "runtime/win32/window_commands.h"
@@ -74,6 +75,7 @@ protected:
         ASSERT_TRUE(CreateDatabaseFile(fromWide(path_.c_str())));
         ASSERT_TRUE(db_.open(fromWide(path_.c_str())));
         ASSERT_TRUE(CreateMissingSchema(db_));
+        setAutostart(kAutostartValueName, false, {});  // nothing a crashed run left behind
         lock_ = createLock();
         setMonitorDatabase(&db_);
         setMonitorLogLock(lock_);
@@ -177,6 +179,25 @@ TEST_F(AlertActionsTest, SettingsWindowShowsTheSettingsInForceAndCancelKeepsThem
     EXPECT_EQ(shown(编辑框_失败次数), Text("9"));
 
     press(按钮_取消);
+    EXPECT_FALSE(settingsWindow().loaded());
+    EXPECT_EQ(programHealth().settings(), kDefaults);
+    EXPECT_TRUE(stored().empty());
+}
+
+TEST_F(AlertActionsTest, TabWalksTheFieldsInOrderAndEscClosesWithoutSaving) {
+    openSettings();
+    const Window& w = settingsWindow();
+    const int order[] = {选择框_启用提醒, 编辑框_失败次数, 编辑框_恢复次数, 编辑框_延迟次数,
+                         选择框_声音提醒, 选择框_开机运行, 按钮_确定, 按钮_取消, 选择框_启用提醒};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        EXPECT_EQ(nextTabStop(w, w.unitHandle(order[i]), true), w.unitHandle(order[i + 1])) << i;
+    EXPECT_EQ(w.layout().defaultButton, 按钮_确定);  // Enter saves
+
+    type(编辑框_失败次数, "9");
+    SetFocus(w.unitHandle(编辑框_失败次数));
+    MSG esc{w.unitHandle(编辑框_失败次数), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+    EXPECT_TRUE(handleDialogKey(esc));
+    pump();
     EXPECT_FALSE(settingsWindow().loaded());
     EXPECT_EQ(programHealth().settings(), kDefaults);
     EXPECT_TRUE(stored().empty());
