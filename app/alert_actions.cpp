@@ -1,5 +1,6 @@
 #include "app/alert_actions.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <utility>
@@ -59,6 +60,24 @@ void muteSelectedHost() {
     health.setMuted(host, mute);
     if (mute) writeSetting(MuteKey(host), kOn);
     else deleteSetting(MuteKey(host));
+}
+
+// SQLite gives a new host the highest id plus one, so a deleted last
+// host's id comes back: its mute must go with it, or the new host would be
+// silent from its first day.
+void forgetDeletedHostsMutes() {
+    SqliteDB* db = monitorDatabase();
+    SettingValues values;
+    if (!db || !ReadSettings(*db, values)) return;
+    const std::vector<int> listed = listedHosts();
+    constexpr std::size_t kMutePrefix = sizeof "mute." - 1;
+    for (const auto& [key, value] : values) {
+        if (key.rfind("mute.", 0) != 0) continue;
+        const int host = std::atoi(key.c_str() + kMutePrefix);
+        if (std::find(listed.begin(), listed.end(), host) != listed.end()) continue;
+        programHealth().setMuted(host, false);
+        deleteSetting(key);
+    }
 }
 
 MenuItemLook mainMenuLook(int unit) {
@@ -131,6 +150,12 @@ void installAlertActions() {
     fill(a.pauseAlerts, pauseAlerts);
     fill(a.muteSelectedHost, muteSelectedHost);
     if (!a.mainMenuLook) a.mainMenuLook = mainMenuLook;
+    if (a.deleteHosts) {
+        a.deleteHosts = [remove = std::move(a.deleteHosts)] {
+            remove();
+            forgetDeletedHostsMutes();
+        };
+    }
     fill(a.fillSettings, fillSettings);
     fill(a.saveSettings, saveSettings);
 }

@@ -9,5 +9,6 @@
 // The Run-key value that starts the program with Windows.
 extern const char* const kAutostartValueName;
 
-// Fills the slots still empty (a test program may have filled some).
+// Fills the slots still empty (a test program may have filled some), and
+// makes "删除" forget the deleted hosts' mutes: call it after installHostActions.
 void installAlertActions();

@@ -27,6 +27,7 @@
 #include "ui/actions.h"
 #include "ui/main_window.h"
 #include "ui/settings_window.h"
+#include "ui/ui_state.h"
 
 namespace {
 
@@ -108,6 +109,8 @@ protected:
         return values;
     }
 
+    void writeSettingRow(const std::string& key, const char* value) { ASSERT_TRUE(WriteSetting(db_, key, value)); }
+
     ::Unit field(int unit) { return unitOf(settingsWindow(), unit); }
     void type(int unit, const char* text) { setProperty(field(unit), Property::Content, Text(text)); }
     Text shown(int unit) { return std::get<Text>(getProperty(field(unit), Property::Content)); }
@@ -124,6 +127,7 @@ protected:
         ASSERT_TRUE(settingsWindow().loaded());
     }
 
+    UiState ui_;  // fresh slots for each test
     SqliteDB db_;
     LockHandle lock_ = 0;
     std::wstring path_;
@@ -159,6 +163,25 @@ TEST_F(AlertActionsTest, MutingTheCurrentHostIsCheckedAndStored) {
     EXPECT_FALSE(programHealth().muted(kHost));
     EXPECT_EQ(stored().count(MuteKey(kHost)), 0u);
     EXPECT_FALSE(popUp(MainWin::主机菜单).checked.back());
+}
+
+TEST_F(AlertActionsTest, DeletingAMutedHostForgetsItsMuteForTheNextHostWithItsId) {
+    ::Unit list = unitOf(mainWindow(), MainWin::超级列表框_通讯);
+    insertItem(list, -1, "远端服务器", -1, 0, kHost + 1);
+    ListView_SetItemState(mainWindow().unitHandle(MainWin::超级列表框_通讯), 1, LVIS_SELECTED, LVIS_SELECTED);
+    mainWindow().raise(MainWin::不提醒此主机, ControlEvent::Clicked);  // mutes the first selected: kHost
+    programHealth().setMuted(kHost + 1, true);
+    writeSettingRow(MuteKey(kHost + 1), "1");
+    // Stands in for the real deletion of the host list's rows: the first one goes.
+    ui_.actions.deleteHosts = [list] { deleteItem(list, 0); };
+    installAlertActions();
+
+    mainWindow().raise(MainWin::删除, ControlEvent::Clicked);
+    EXPECT_FALSE(programHealth().muted(kHost));
+    EXPECT_EQ(stored().count(MuteKey(kHost)), 0u);
+    EXPECT_TRUE(programHealth().muted(kHost + 1)) << "a host still listed keeps its mute";
+    EXPECT_EQ(stored()[MuteKey(kHost + 1)], Text("1"));
+    programHealth().setMuted(kHost + 1, false);
 }
 
 TEST_F(AlertActionsTest, SettingsWindowShowsTheSettingsInForceAndCancelKeepsThem) {
