@@ -53,6 +53,7 @@ HostLabel labelOf(std::int32_t hostId) {
 }
 
 const char* const kCloseOutagesStep = "close outage episodes";
+const char* const kTestHoldBackVariable = "QERNO_TEST_HOLDBACK_SECONDS";
 
 // Outage rows share the connection with the tasks' log INSERTs: under the
 // log lock no log row lands between our INSERT and its row id, and neither
@@ -164,6 +165,12 @@ Instant healthNow() { return {GetTickCount64() / 1000.0, now()}; }
 
 HealthMonitor& programHealth() { return alerts().monitor; }
 
+void applyHealthSettings(const HealthSettings& settings) {
+    ProgramAlerts& a = alerts();
+    a.monitor.setSettings(settings, healthNow());
+    a.sink.sound = settings.sound;
+}
+
 void startAlerts(HWND main) {
     ProgramAlerts& a = alerts();
     a.sink.main = main;
@@ -173,6 +180,7 @@ void startAlerts(HWND main) {
         CloseOpenOutages(*db, FormatDateTime(now()));
     }
     loadSettings(a.monitor);
+    if (const char* seconds = std::getenv(kTestHoldBackVariable)) a.monitor.setHoldBackSeconds(std::atof(seconds));
     a.sink.sound = a.monitor.settings().sound;
     // Normally the stopped tasks have closed every episode already; this
     // catches what a task that would not stop left open.

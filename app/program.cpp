@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <float.h>
 
+#include "app/alert_actions.h"
 #include "app/exit_steps.h"
 #include "app/globals.h"
 #include "app/main_actions.h"
@@ -35,6 +36,7 @@ void runProgram() {
     registerExitRoutine(runExitSequence);
     installMainActions();
     installHostActions(programDatabase());
+    installAlertActions();
     routeWindowEvents();
     // The crash guard's record for this thread: linked here, in the entry
     // routine, so that it covers the rest of start-up and the message loop.

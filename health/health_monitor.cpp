@@ -206,7 +206,7 @@ void HealthMonitor::startHoldBack(Instant now) {
     localDown_ = false;
     folded_.clear();
     holding_ = true;
-    holdUntil_ = now.seconds + kHoldBackSeconds;
+    holdUntil_ = now.seconds + holdBackSeconds_;
     updateTray();
 }
 

@@ -73,6 +73,9 @@ public:
     // until kHoldBackSeconds have passed; hosts down then get one notice.
     void startHoldBack(Instant now);
     bool holdingBack() const { return holding_; }
+    // The hold-backs from now on last this long (tests of the whole program
+    // shorten it; the program itself keeps kHoldBackSeconds).
+    void setHoldBackSeconds(double seconds) { holdBackSeconds_ = seconds; }
 
     // A muted host's notices are not shown; it still counts everywhere else.
     void setMuted(std::int32_t hostId, bool muted);
@@ -118,6 +121,7 @@ private:
     double pausedUntil_ = 0;
     bool holding_ = false;
     double holdUntil_ = 0;
+    double holdBackSeconds_ = kHoldBackSeconds;
     bool groupOpen_ = false;
     double groupDue_ = 0;
     std::vector<Queued> group_;

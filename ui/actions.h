@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+#include "runtime/win32/window.h"
+
 struct UiActions {
     // Main window.
     std::function<void()> startUp;                        // created
@@ -25,6 +27,7 @@ struct UiActions {
     std::function<void()> startAllTasks, stopAllTasks;            // "全部启动", "全部停止"
     std::function<void()> startSelectedTask, stopSelectedTask;    // "启动", "停止"
     std::function<void()> showGraph;                              // "图表"
+    std::function<void()> muteSelectedHost;  // "不提醒此主机": switches the current host's notices
     // Log page and log menu "日志右键".
     std::function<void()> queryLog;  // 按钮_查询日志
     std::function<void()> clearLog;  // 按钮_清空日志, "清空日志"
@@ -32,6 +35,13 @@ struct UiActions {
     std::function<void()> showMainWindow;  // "显示"
     std::function<void()> openMakerSite;   // "更多软件"
     std::function<void()> exitProgram;     // "退出"
+    std::function<void()> openSettings;    // "设置…"
+    std::function<void()> pauseAlerts;     // "暂停提醒 1 小时" / "恢复提醒"
+    // The main window's menu items whose look follows the program's state.
+    std::function<MenuItemLook(int unit)> mainMenuLook;
+    // Settings window.
+    std::function<void()> fillSettings;    // created
+    std::function<void()> saveSettings;    // "确定"
     // Host dialog and about window.
     std::function<void()> saveHost;        // 按钮1
     std::function<void(int hostId)> hostDialogShown;  // "添加" (0) or "修改" (the host) opened it

@@ -83,6 +83,18 @@ KeptTexts keptTexts(const HostForm& form) {
 
 int editedHost() { return g_editedHost; }
 
+std::vector<int> listedHosts() {
+    std::vector<int> ids;
+    ::Unit list = hostList();
+    for (int row = 0, n = itemCount(list); row < n; ++row) ids.push_back(itemData(list, row));
+    return ids;
+}
+
+int selectedHost() {
+    const int row = currentRow();
+    return row < 0 ? 0 : itemData(hostList(), row);
+}
+
 void addHost() {
     g_editedHost = 0;
     if (openHostDialog("添加") && uiActions().hostDialogShown) uiActions().hostDialogShown(0);

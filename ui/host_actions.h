@@ -4,6 +4,8 @@
 // The user-interface thread only; db is the program's connection.
 #pragma once
 
+#include <vector>
+
 class SqliteDB;
 
 void addHost();
@@ -14,6 +16,11 @@ void startAllTasks();
 void stopAllTasks();
 void startSelectedTask();
 void stopSelectedTask();
+
+// The id of the host list's first selected row; 0 when none is selected.
+int selectedHost();
+// The ids of every row of the host list.
+std::vector<int> listedHosts();
 
 // The host the dialog edits: 0 while it adds one.
 int editedHost();

@@ -26,9 +26,11 @@ enum Unit : int {
 enum Menu : int { 程序菜单 = 0, 主机菜单 = 1, 日志菜单 = 2 };
 enum MenuItem : int {
     显示 = menuItemUnit(程序菜单, 0),
-    关于程序 = menuItemUnit(程序菜单, 2),
-    更多软件 = menuItemUnit(程序菜单, 3),
-    退出 = menuItemUnit(程序菜单, 5),
+    设置 = menuItemUnit(程序菜单, 1),
+    暂停提醒 = menuItemUnit(程序菜单, 2),  // "恢复提醒" while paused
+    关于程序 = menuItemUnit(程序菜单, 4),
+    更多软件 = menuItemUnit(程序菜单, 5),
+    退出 = menuItemUnit(程序菜单, 7),
     添加 = menuItemUnit(主机菜单, 0),
     修改 = menuItemUnit(主机菜单, 1),
     删除 = menuItemUnit(主机菜单, 2),
@@ -36,9 +38,13 @@ enum MenuItem : int {
     全部停止 = menuItemUnit(主机菜单, 5),
     启动 = menuItemUnit(主机菜单, 6),
     停止 = menuItemUnit(主机菜单, 7),
-    图表 = menuItemUnit(主机菜单, 9),
+    不提醒此主机 = menuItemUnit(主机菜单, 8),  // checked while the current host is muted
+    图表 = menuItemUnit(主机菜单, 10),
     清空日志 = menuItemUnit(日志菜单, 0),
 };
+// The captions the program's state changes (their template captions are
+// the other state's).
+constexpr const char* kResumeAlertsCaption = "恢复提醒";
 }  // namespace MainWin
 
 Window& mainWindow();

@@ -6,6 +6,7 @@
 #include "ui/colour_picker.h"
 #include "ui/host_dialog.h"
 #include "ui/main_window.h"
+#include "ui/settings_window.h"
 
 namespace {
 
@@ -63,6 +64,24 @@ void routeMainWindow() {
     w.setHandler(停止, ControlEvent::Clicked, slot(&UiActions::stopSelectedTask));
     w.setHandler(图表, ControlEvent::Clicked, slot(&UiActions::showGraph));
     w.setHandler(清空日志, ControlEvent::Clicked, slot(&UiActions::clearLog));
+    w.setHandler(设置, ControlEvent::Clicked, slot(&UiActions::openSettings));
+    w.setHandler(暂停提醒, ControlEvent::Clicked, slot(&UiActions::pauseAlerts));
+    w.setHandler(不提醒此主机, ControlEvent::Clicked, slot(&UiActions::muteSelectedHost));
+    w.setMenuLook([](int unit) {
+        if (auto& f = uiActions().mainMenuLook) return f(unit);
+        return MenuItemLook{};
+    });
+}
+
+void routeSettingsWindow() {
+    using namespace SettingsWin;
+    Window& w = settingsWindow();
+    w.setHandler(WindowEvent::Created, slot(&UiActions::fillSettings));
+    w.setHandler(按钮_确定, ControlEvent::Clicked, slot(&UiActions::saveSettings));
+    w.setHandler(按钮_取消, ControlEvent::Clicked, [](int, int) -> std::optional<int> {
+        destroyWindow(settingsWindow());
+        return std::nullopt;
+    });
 }
 
 void routeHostDialog() {
@@ -88,4 +107,5 @@ void routeWindowEvents() {
     routeMainWindow();
     routeHostDialog();
     routeAboutWindow();
+    routeSettingsWindow();
 }

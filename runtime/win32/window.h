@@ -65,6 +65,14 @@ constexpr UINT kColourPickerGet = WM_USER + 0x102;
 // Window class of the colour picker (registered by the user-interface layer).
 constexpr const wchar_t* kColourPickerClass = L"QernoColourPicker";
 
+// How a menu item looks when its menu pops up, where that depends on the
+// program's state ("暂停提醒" becoming "恢复提醒", a check mark on a muted
+// host). text empty: the template's caption.
+struct MenuItemLook {
+    Text text;
+    bool checked = false;
+};
+
 class Window {
 public:
     // Arguments are the event's two 32-bit values; a handler returns a value
@@ -80,6 +88,12 @@ public:
     void setHandler(int unit, ControlEvent event, Handler handler);
     std::optional<int> raise(WindowEvent event, int argument1 = 0, int argument2 = 0);
     std::optional<int> raise(int unit, ControlEvent event, int argument1 = 0, int argument2 = 0);
+
+    // The look of menu items decided when their menu pops up: called for
+    // every item (its unit); without one every item shows its caption.
+    using MenuLook = std::function<MenuItemLook(int unit)>;
+    void setMenuLook(MenuLook look) { menuLook_ = std::move(look); }
+    const MenuLook& menuLook() const { return menuLook_; }
 
     const WindowTemplate& layout() const { return layout_; }
     bool loaded() const { return hwnd_ != nullptr; }
@@ -146,6 +160,7 @@ private:
     std::vector<HWND> units_;  // index: unit - 1
     std::vector<HWND> disabled_;  // windows a modal load disabled
     std::map<std::pair<int, int>, Handler> handlers_;  // key: unit, event number
+    MenuLook menuLook_;
 };
 
 // The one Window of a window kind, made from its template on first use and

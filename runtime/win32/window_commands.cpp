@@ -257,8 +257,16 @@ void popupMenu(Window& window, int menu, int x, int y) {
     const MenuTemplate& m = layout.menus[menu];
     PopupMenu popup;
     for (int i = 0; i < m.itemCount; ++i) {
-        if (Text(m.items[i]) == "-") AppendMenuW(popup.get(), MF_SEPARATOR, 0, nullptr);
-        else AppendMenuW(popup.get(), MF_STRING, menuItemUnit(menu, i), toWide(m.items[i]).c_str());
+        if (Text(m.items[i]) == "-") {
+            AppendMenuW(popup.get(), MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        const int unit = menuItemUnit(menu, i);
+        MenuItemLook look;
+        if (window.menuLook()) look = window.menuLook()(unit);
+        const Text& caption = look.text.empty() ? Text(m.items[i]) : look.text;
+        AppendMenuW(popup.get(), MF_STRING | (look.checked ? MF_CHECKED : MF_UNCHECKED), unit,
+                    toWide(caption).c_str());
     }
     // Without the foreground the menu would not close on a click elsewhere
     // (a menu of the notification icon); the null message ends its loop cleanly.

@@ -115,7 +115,8 @@ TEST_F(ProgramTest, HostMenuOpensOnTheHostListAndCloses) {
     ASSERT_NE(menu, nullptr);
     const std::vector<std::wstring> expected = {
         L"\u6dfb\u52a0", L"\u4fee\u6539", L"\u5220\u9664", L"-", L"\u5168\u90e8\u542f\u52a8",
-        L"\u5168\u90e8\u505c\u6b62", L"\u542f\u52a8", L"\u505c\u6b62", L"-", L"\u56fe\u8868"};  // ..., -, 图表
+        L"\u5168\u90e8\u505c\u6b62", L"\u542f\u52a8", L"\u505c\u6b62",
+        L"\u4e0d\u63d0\u9192\u6b64\u4e3b\u673a", L"-", L"\u56fe\u8868"};  // 不提醒此主机, -, 图表
     EXPECT_EQ(e2e::menuItems(menu), expected);
     // A text the menu does not have picks nothing and closes the menu.
     EXPECT_FALSE(e2e::chooseMenuItem(L"\u6253\u5f00\u7f51\u9875"));  // 打开网页

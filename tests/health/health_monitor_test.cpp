@@ -144,6 +144,17 @@ TEST_F(HealthMonitorTest, HoldBackResetsStatesAndTellsTheHostsStillDownOnceAtIts
     EXPECT_EQ(sink.texts(), (Texts{"2 台主机中断：办公网关、远端服务器"}));
 }
 
+TEST_F(HealthMonitorTest, AShortenedHoldBackEndsAfterItsOwnLength) {
+    monitor.setHoldBackSeconds(3);
+    monitor.startHoldBack(clock.now());
+    cycles(2, {1, 2, 3, 9}, {2, 3, 9});
+    EXPECT_TRUE(monitor.holdingBack());
+    cycles(1, {1, 2, 3, 9}, {2, 3, 9});
+    EXPECT_FALSE(monitor.holdingBack());
+    wait(kNoticeGroupSeconds);
+    EXPECT_EQ(sink.texts(), (Texts{"主机中断：办公网关（198.18.1.1）"}));
+}
+
 TEST_F(HealthMonitorTest, AMutedHostSaysNothingButCountsAndKeepsItsEpisodes) {
     monitor.setMuted(1, true);
     cycles(3, {1, 2, 3, 9}, {2, 3, 9});

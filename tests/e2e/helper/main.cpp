@@ -14,6 +14,9 @@
 //   press TITLE ID                  clicks a button
 //   answer-box CAPTION BUTTON_ID    prints the box's text and presses the button
 //   show TITLE max|restore|min
+//   tooltips                        per tooltip window of other processes (the tray's
+//                                   tips and balloons): visible<TAB>title<TAB>tool texts,
+//                                   a tool's line breaks shown as "\n"
 #include <windows.h>
 #include <shellapi.h>
 
@@ -22,6 +25,7 @@
 #include <string>
 
 #include "tests/e2e/helper/driver.h"
+#include "tests/e2e/helper/tooltip_reader.h"
 
 namespace {
 
@@ -39,6 +43,17 @@ int run(int argc, wchar_t** argv) {
         HWND menu = e2e::findPopupMenu();
         if (!menu) return 1;
         for (auto& item : e2e::menuItems(menu)) print(item);
+        return 0;
+    }
+    if (verb == "tooltips") {
+        for (const auto& tip : e2e::tooltips()) {
+            std::wstring line = (tip.visible ? L"1\t" : L"0\t") + tip.title;
+            for (std::wstring tool : tip.tools) {
+                for (size_t at; (at = tool.find(L'\n')) != std::wstring::npos;) tool.replace(at, 1, L"\\n");
+                line += L"\t" + tool;
+            }
+            print(line);
+        }
         return 0;
     }
     if (verb == "menu-choose") return e2e::chooseMenuItem(wideArg(2)) ? 0 : 1;

@@ -3,7 +3,8 @@
 //   runtime-error          raises runtime error 4
 //   unit-error             reads a control of the host dialog, not loaded
 //   end-from-thread CODE   a worker thread ends the program with CODE
-//   host-dialog | about    opens that window, owned by the main window
+//   host-dialog | about | settings
+//                          opens that window, owned by the main window
 //   alloc-fail             asks the heap for more than it can give
 //   locks                  leaves a lock undeleted and ends; a runtime release
 //                          notes how many locks are still live
@@ -54,6 +55,7 @@ void CALLBACK openWindow(HWND, UINT, UINT_PTR id, DWORD) {
         setProperty(unitOf(hostDialog()), Property::Title, Text("添加"));
     }
     if (g_mode == L"about") loadWindow(aboutWindow(), &mainWindow());
+    if (g_mode == L"settings") uiActions().openSettings();  // as "设置…" does
 }
 
 // Runs after the runtime's own deletion of the locks still registered.
@@ -73,7 +75,7 @@ void startUp() {
             endProgram(g_code);
         }).detach();
     }
-    if (g_mode == L"host-dialog" || g_mode == L"about") SetTimer(nullptr, 0, 100, openWindow);
+    if (g_mode == L"host-dialog" || g_mode == L"about" || g_mode == L"settings") SetTimer(nullptr, 0, 100, openWindow);
     if (g_mode == L"alloc-fail") note("allocated " + std::to_string(reinterpret_cast<std::uintptr_t>(new char[g_tooMuch])));
     if (g_mode == L"startup") {
         OnMainWindowCreated();
