@@ -149,20 +149,22 @@ TEST_F(AlertActionsTest, TrayMenuKeepsItsItemsAndPauseTurnsIntoResume) {
 }
 
 TEST_F(AlertActionsTest, MutingTheCurrentHostIsCheckedAndStored) {
-    const std::vector<Text> items = {"添加", "修改", "删除", "-", "全部启动", "全部停止", "启动", "停止", "不提醒此主机"};
+    const std::vector<Text> items = {"添加", "修改", "删除", "-", "全部启动", "全部停止", "启动", "停止",
+                                     "不提醒此主机", "-", "图表"};
+    constexpr std::size_t kMuteItem = 8;
     MenuSeen seen = popUp(MainWin::主机菜单);
     EXPECT_EQ(seen.texts, items);
-    EXPECT_FALSE(seen.checked.back());
+    EXPECT_FALSE(seen.checked.at(kMuteItem));
 
     mainWindow().raise(MainWin::不提醒此主机, ControlEvent::Clicked);
     EXPECT_TRUE(programHealth().muted(kHost));
     EXPECT_EQ(stored()[MuteKey(kHost)], Text("1"));
-    EXPECT_TRUE(popUp(MainWin::主机菜单).checked.back());
+    EXPECT_TRUE(popUp(MainWin::主机菜单).checked.at(kMuteItem));
 
     mainWindow().raise(MainWin::不提醒此主机, ControlEvent::Clicked);
     EXPECT_FALSE(programHealth().muted(kHost));
     EXPECT_EQ(stored().count(MuteKey(kHost)), 0u);
-    EXPECT_FALSE(popUp(MainWin::主机菜单).checked.back());
+    EXPECT_FALSE(popUp(MainWin::主机菜单).checked.at(kMuteItem));
 }
 
 TEST_F(AlertActionsTest, DeletingAMutedHostForgetsItsMuteForTheNextHostWithItsId) {
