@@ -12,7 +12,6 @@
 #include "history/history_flush.h"
 #include "history/statistics_text.h"
 #include "history/threshold_suggestion.h"
-#include "monitor/monitor_context.h"
 #include "monitor/running_tasks.h"
 #include "monitor/status_receiver.h"
 #include "runtime/win32/list_view_commands.h"
@@ -26,9 +25,12 @@
 
 namespace {
 
+// The writer thread writes with a connection of its own; the windows read
+// with `reader`, on this thread (WAL: a read never waits for the writer).
 struct ProgramHistory {
     HistoryBook book;
-    HistoryStore store;
+    HistoryWriter writer;
+    HistoryStore reader;
     UINT_PTR timer = 0;
     std::optional<ThresholdSuggestion> suggestion;  // for the host dialog's host
 };
@@ -50,10 +52,19 @@ UINT flushIntervalMs() {
     return ms > 0 ? static_cast<UINT>(ms) : kHistoryFlushIntervalMs;
 }
 
-// A batch that fails (the file busy for longer than the timeout, a full
-// disk) stays in the book and goes with the next minute's.
+// Only the hand-over runs here: the writer thread writes. A batch that
+// fails (the file busy for longer than the timeout, a full disk) stays with
+// the writer and goes with the next minute's.
 void CALLBACK onFlushTimer(HWND, UINT, UINT_PTR, DWORD) {
-    flushHistory(history().book, history().store, utcNow(), false, monitorLogLock());
+    flushHistory(history().book, history().writer, utcNow());
+}
+
+std::vector<GraphSample> rowsForGraph(int hostId, const GraphRange& range, UtcSeconds from, UtcSeconds to) {
+    ProgramHistory& h = history();
+    const ClosedRows closed = [&h](std::int32_t id, int period, UtcSeconds first, UtcSeconds end) {
+        return h.writer.closedRows(h.reader, id, period, first, end);
+    };
+    return graphRows(h.book, closed, hostId, range, from, to);
 }
 
 // An answered cycle has status 0; any other was sent and lost. A late
@@ -93,16 +104,18 @@ void onHostDialogShown(int hostId) {
     if (hostId > 0) {
         const UtcSeconds now = utcNow();
         const GraphRange week{kSuggestionSpan, kSuggestionPeriod, false};
-        h.suggestion = suggestThresholds(graphRows(h.book, h.store, hostId, week, now - kSuggestionSpan, now));
+        h.suggestion = suggestThresholds(rowsForGraph(hostId, week, now - kSuggestionSpan, now));
     }
     showSuggestionButton(h.suggestion);
 }
 
+// The tasks have stopped: the last rows and the open states go to the
+// writer, which ends once they are written; the database closes after.
 void flushAtEnd() {
     ProgramHistory& h = history();
     if (h.timer) KillTimer(nullptr, std::exchange(h.timer, 0));
-    flushHistory(h.book, h.store, utcNow(), true, monitorLogLock());
-    h.store.close();
+    finishHistory(h.book, h.writer, utcNow(), kHistoryEndWaitMs);
+    h.reader.close();
 }
 
 }  // namespace
@@ -111,7 +124,8 @@ HistoryBook& programHistoryBook() { return history().book; }
 
 void startProgramHistory(const Text& databasePath) {
     ProgramHistory& h = history();
-    if (h.store.open(databasePath)) resumeHistory(h.book, h.store, utcNow(), monitorLogLock());
+    if (h.reader.open(databasePath) && h.writer.start(databasePath))
+        resumeHistory(h.book, h.reader, h.writer, utcNow());
     programStatusReceiver().addListener(onStatus);
     runningTasks().addListener(onTaskChange);
     UiActions& actions = uiActions();
@@ -125,10 +139,7 @@ void startProgramHistory(const Text& databasePath) {
     actions.suggestThresholds = [] {
         if (history().suggestion) fillSuggestedThresholds(*history().suggestion);
     };
-    setGraphSource({[](int hostId, const GraphRange& range, UtcSeconds from, UtcSeconds to) {
-                        return graphRows(history().book, history().store, hostId, range, from, to);
-                    },
-                    utcNow});
+    setGraphSource({rowsForGraph, utcNow});
     installHostStatsTip([](int hostId) {
         const HostHistory* host = history().book.host(hostId);
         return host ? statisticsTip(*host, runningTasks().isRunning(hostId), utcNow()) : Text();

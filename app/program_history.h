@@ -1,9 +1,11 @@
 // The program's history of every host: each status report of a host whose
-// task runs feeds it on the user-interface thread; it is written once a
-// minute on a connection of its own, and at the end, after the tasks have
-// stopped and before the database closes (exit step kFlushHistoryStep).
+// task runs feeds it on the user-interface thread; once a minute its closed
+// periods go to the history's writer thread, which writes them on a
+// connection of its own; at the end, after the tasks have stopped and
+// before the database closes (exit step kFlushHistoryStep), the last ones
+// go and the step waits for the writer to finish.
 //
-// Threads: the user-interface thread only.
+// Threads: the user-interface thread only (the writer is history's own).
 #pragma once
 
 #include "history/history_book.h"
@@ -12,6 +14,10 @@
 inline constexpr const char* kFlushHistoryStep = "flush history";
 // One batch a minute for all hosts.
 inline constexpr unsigned kHistoryFlushIntervalMs = 60 * 1000;
+// How long the end waits for the writer's last batch: a whole hour's end of
+// 2,000 hosts is written well within it; a file held by another program
+// does not keep the program from ending.
+inline constexpr int kHistoryEndWaitMs = 10 * 1000;
 
 HistoryBook& programHistoryBook();
 

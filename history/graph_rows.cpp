@@ -12,7 +12,7 @@ std::size_t kindOf(int period) {
 
 }  // namespace
 
-std::vector<GraphSample> graphRows(const HistoryBook& book, HistoryStore& store, std::int32_t hostId,
+std::vector<GraphSample> graphRows(const HistoryBook& book, const ClosedRows& closed, std::int32_t hostId,
                                    const GraphRange& range, UtcSeconds from, UtcSeconds to) {
     std::vector<GraphSample> rows;
     const HostHistory* host = book.host(hostId);
@@ -22,9 +22,8 @@ std::vector<GraphSample> graphRows(const HistoryBook& book, HistoryStore& store,
             if (inside(c.time, from, to)) rows.push_back(sampleOf(c));
         return rows;
     }
-    if (store.isOpen())
-        for (const StoredPeriod& p : store.rows(hostId, range.period, from, to))
-            rows.push_back({p.start, range.period, p.figures});
+    for (const StoredPeriod& p : closed(hostId, range.period, from, to))
+        rows.push_back({p.start, range.period, p.figures});
     for (const PeriodRow& p : book.pendingRows())
         if (p.hostId == hostId && p.period == range.period && inside(p.start, from, to))
             rows.push_back({p.start, range.period, p.figures});
@@ -34,4 +33,12 @@ std::vector<GraphSample> graphRows(const HistoryBook& book, HistoryStore& store,
     std::stable_sort(rows.begin(), rows.end(),
                      [](const GraphSample& a, const GraphSample& b) { return a.start < b.start; });
     return rows;
+}
+
+std::vector<GraphSample> graphRows(const HistoryBook& book, HistoryStore& store, std::int32_t hostId,
+                                   const GraphRange& range, UtcSeconds from, UtcSeconds to) {
+    const ClosedRows stored = [&store](std::int32_t id, int period, UtcSeconds first, UtcSeconds end) {
+        return store.isOpen() ? store.rows(id, period, first, end) : std::vector<StoredPeriod>();
+    };
+    return graphRows(book, stored, hostId, range, from, to);
 }

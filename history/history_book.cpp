@@ -1,6 +1,7 @@
 #include "history/history_book.h"
 
 #include <algorithm>
+#include <utility>
 
 HostHistory& HistoryBook::hostEntry(std::int32_t hostId) {
     std::unique_ptr<HostHistory>& entry = hosts_[hostId];
@@ -10,7 +11,7 @@ HostHistory& HistoryBook::hostEntry(std::int32_t hostId) {
 
 void HistoryBook::record(std::int32_t hostId, UtcSeconds now, const Cycle& cycle) {
     hostEntry(hostId).record(now, cycle, pending_);
-    if (pending_.size() > maxPending_) trimBacklog();
+    if (pending_.size() > maxPending_) trimBacklog(pending_, maxPending_);
 }
 
 void HistoryBook::taskStarted(std::int32_t hostId, UtcSeconds now) { hostEntry(hostId).taskStarted(now); }
@@ -26,21 +27,21 @@ void HistoryBook::forget(std::int32_t hostId) {
 
 void HistoryBook::closeDue(UtcSeconds now) {
     for (auto& [id, host] : hosts_) host->closeDue(now, pending_);
-    if (pending_.size() > maxPending_) trimBacklog();
+    if (pending_.size() > maxPending_) trimBacklog(pending_, maxPending_);
 }
 
-void HistoryBook::trimBacklog() {
-    const std::size_t keep = maxPending_ - maxPending_ / 4;
-    // Rows are pending in the order they closed, so the first are the oldest.
-    std::size_t excess = pending_.size() - std::min(keep, pending_.size());
+void trimBacklog(std::vector<PeriodRow>& rows, std::size_t maxRows) {
+    if (rows.size() <= maxRows) return;
+    const std::size_t keep = maxRows - maxRows / 4;
+    std::size_t excess = rows.size() - keep;
     auto dropMinutes = [&excess](const PeriodRow& row) {
         if (excess == 0 || row.period != kMinutePeriod) return false;
         --excess;
         return true;
     };
-    pending_.erase(std::remove_if(pending_.begin(), pending_.end(), dropMinutes), pending_.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), dropMinutes), rows.end());
     // Nothing but coarser rows left to drop: the oldest of them go.
-    if (pending_.size() > keep) pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(pending_.size() - keep));
+    if (rows.size() > keep) rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(rows.size() - keep));
 }
 
 void HistoryBook::restore(const std::vector<OpenPeriodState>& states, UtcSeconds now) {
@@ -60,10 +61,16 @@ std::vector<OpenPeriodState> HistoryBook::openStates() const {
     return states;
 }
 
-void HistoryBook::clearWritten() {
-    // Released, not kept: after a long backlog its capacity would stay.
-    pending_ = {};
-    forgotten_.clear();
+HistoryBatch HistoryBook::takeBatch(UtcSeconds now, bool withOpenStates) {
+    closeDue(now);
+    HistoryBatch batch;
+    // Moved out, not copied: the book starts the next minute empty-handed.
+    batch.rows = std::exchange(pending_, {});
+    batch.forgotten = std::exchange(forgotten_, {});
+    batch.hostIds = hostIds();
+    if (withOpenStates) batch.openStates = openStates();
+    batch.now = now;
+    return batch;
 }
 
 const HostHistory* HistoryBook::host(std::int32_t hostId) const {

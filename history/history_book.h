@@ -2,8 +2,9 @@
 // to be written: closed periods, deleted hosts, open periods' states.
 //
 // The program feeds it from the status receiver (a message of a host whose
-// task is not running feeds nothing: the caller checks) and writes it once a
-// minute and at the end (history/history_flush.h).
+// task is not running feeds nothing: the caller checks) and, once a minute
+// and at the end, takes what is to be written out of it for the history's
+// writer thread (history/history_flush.h, history/history_writer.h).
 //
 // Threads: the user-interface thread only.
 #pragma once
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,10 +26,27 @@ struct OpenPeriodState {
     std::string state;  // PeriodAggregate::save
 };
 
-// Rows kept for the next write while batches keep failing (a full disk):
-// an hour of minute rows of 2,000 hosts, about 10 MB. Past it the oldest
-// minute rows go first: the 10-minute and hour rows still hold their cycles.
+// Rows kept for the next write while batches keep failing (a full disk),
+// by the book and by the writer: an hour of minute rows of 2,000 hosts,
+// about 10 MB. Past it the oldest minute rows go first: the 10-minute and
+// hour rows still hold their cycles.
 inline constexpr std::size_t kMaxPendingRows = 120000;
+
+// What one hand-over gives the writer: the closed periods' rows, the hosts
+// deleted since, the ids of the hosts to prune, and at the program's end
+// (and at start, once resumed) the open periods' states to keep.
+struct HistoryBatch {
+    std::vector<PeriodRow> rows;
+    std::vector<std::int32_t> forgotten;
+    std::vector<std::int32_t> hostIds;
+    std::optional<std::vector<OpenPeriodState>> openStates;
+    UtcSeconds now = 0;
+};
+
+// Cuts a backlog of rows (oldest first) that grew past maxRows down to
+// three quarters of it, so that trimming is rare: the oldest minute rows go
+// first, as the 10-minute and hour rows still hold their cycles.
+void trimBacklog(std::vector<PeriodRow>& rows, std::size_t maxRows);
 
 class HistoryBook {
 public:
@@ -46,8 +65,9 @@ public:
     const std::vector<PeriodRow>& pendingRows() const { return pending_; }
     const std::vector<std::int32_t>& forgottenHosts() const { return forgotten_; }
     std::vector<OpenPeriodState> openStates() const;
-    // What was pending has been written.
-    void clearWritten();
+    // Closes the periods due at `now` and hands out what is pending (the
+    // book then holds none of it), with the open states when asked.
+    HistoryBatch takeBatch(UtcSeconds now, bool withOpenStates);
 
     // Nullptr for a host with no history in memory.
     const HostHistory* host(std::int32_t hostId) const;
@@ -56,9 +76,6 @@ public:
 
 private:
     HostHistory& hostEntry(std::int32_t hostId);
-    // Over the cap: down to three quarters of it, so that trimming is rare.
-    void trimBacklog();
-
     std::map<std::int32_t, std::unique_ptr<HostHistory>> hosts_;
     std::vector<PeriodRow> pending_;
     std::vector<std::int32_t> forgotten_;

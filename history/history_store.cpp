@@ -62,29 +62,6 @@ const char* const kBegin = "BEGIN IMMEDIATE";
 const char* const kCommit = "COMMIT";
 const char* const kRollback = "ROLLBACK";
 
-// Rolls the transaction back unless it was committed.
-class Transaction {
-public:
-    explicit Transaction(sqlite3* db) : db_(db) {
-        begun_ = sqlite3_exec(db_, kBegin, nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    ~Transaction() {
-        if (begun_) sqlite3_exec(db_, kRollback, nullptr, nullptr, nullptr);
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-    bool begun() const { return begun_; }
-    bool commit() {
-        if (!begun_ || sqlite3_exec(db_, kCommit, nullptr, nullptr, nullptr) != SQLITE_OK) return false;
-        begun_ = false;
-        return true;
-    }
-
-private:
-    sqlite3* db_;
-    bool begun_ = false;
-};
-
 void bindOptional(sqlite3_stmt* stmt, int index, const std::optional<int>& value) {
     if (value)
         sqlite3_bind_int(stmt, index, *value);
@@ -116,6 +93,20 @@ std::string columnText(sqlite3_stmt* stmt, int column) {
 
 }  // namespace
 
+HistoryTransaction::HistoryTransaction(HistoryStore& store) : db_(store.database().connection()) {
+    begun_ = db_ && sqlite3_exec(db_, kBegin, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+HistoryTransaction::~HistoryTransaction() {
+    if (begun_) sqlite3_exec(db_, kRollback, nullptr, nullptr, nullptr);
+}
+
+bool HistoryTransaction::commit() {
+    if (!begun_ || sqlite3_exec(db_, kCommit, nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+    begun_ = false;
+    return true;
+}
+
 bool setBusyTimeout(SqliteDB& db, int ms) {
     return db.connection() && sqlite3_busy_timeout(db.connection(), ms) == SQLITE_OK;
 }
@@ -128,41 +119,34 @@ bool HistoryStore::open(const Text& path) {
     // until the checkpoint): a power cut may lose the last minutes of
     // history, never the file's consistency, and the user-interface thread
     // never waits tens of milliseconds for a sync.
+    // The write-ahead log is copied back by checkpoint(), not by a commit
+    // past 1,000 pages: the writer commits while the user-interface thread
+    // may wait for it (history/history_writer.h), and the copy takes long.
     return db_.open(path) && setBusyTimeout(db_, kHistoryBusyTimeoutMs) &&
            db_.execute("PRAGMA cache_size = -" + std::to_string(kHistoryCacheKib)) &&
-           db_.execute("PRAGMA synchronous = NORMAL");
+           db_.execute("PRAGMA synchronous = NORMAL") && db_.execute("PRAGMA wal_autocheckpoint = 0");
 }
 
-bool HistoryStore::write(const HistoryBook& book, UtcSeconds now, bool saveOpen) {
-    sqlite3* db = db_.connection();
-    if (!db) return false;
-    Transaction transaction(db);
-    if (!transaction.begun()) return false;
-    if (!forgetHosts(book.forgottenHosts()) || !writeRows(book)) return false;
-    if (saveOpen && !saveOpenStates(book)) return false;
-    if (!pruneBatch(book.hostIds(), now)) return false;
-    return transaction.commit();
+bool HistoryStore::checkpoint() {
+    // PASSIVE: copies what it can without waiting for any reader or writer.
+    return db_.execute("PRAGMA wal_checkpoint(PASSIVE)");
 }
 
-bool HistoryStore::forgetHosts(const std::vector<std::int32_t>& hosts) {
-    if (hosts.empty()) return true;
+bool HistoryStore::forgetHost(std::int32_t hostId) {
     Statement rows, open;
     if (!rows.prepare(db_.connection(), kDeleteHostRows) || !open.prepare(db_.connection(), kDeleteHostOpen))
         return false;
-    for (std::int32_t id : hosts) {
-        sqlite3_bind_int(rows.get(), 1, id);
-        sqlite3_bind_int(open.get(), 1, id);
-        if (!runOnce(rows) || !runOnce(open)) return false;
-    }
-    return true;
+    sqlite3_bind_int(rows.get(), 1, hostId);
+    sqlite3_bind_int(open.get(), 1, hostId);
+    return runOnce(rows) && runOnce(open);
 }
 
-bool HistoryStore::writeRows(const HistoryBook& book) {
-    if (book.pendingRows().empty()) return true;
+bool HistoryStore::writeRows(const std::vector<PeriodRow>& rows) {
+    if (rows.empty()) return true;
     Statement upsert, dropOpen;
     if (!upsert.prepare(db_.connection(), kUpsertRow) || !dropOpen.prepare(db_.connection(), kDropOpenOfRow))
         return false;
-    for (const PeriodRow& row : book.pendingRows()) {
+    for (const PeriodRow& row : rows) {
         const std::string start = utcText(row.start);
         sqlite3_stmt* s = upsert.get();
         sqlite3_bind_int(s, 1, row.hostId);
@@ -186,12 +170,12 @@ bool HistoryStore::writeRows(const HistoryBook& book) {
     return true;
 }
 
-bool HistoryStore::saveOpenStates(const HistoryBook& book) {
+bool HistoryStore::saveOpenStates(const std::vector<OpenPeriodState>& states) {
     Statement clear, insert;
     if (!clear.prepare(db_.connection(), kDeleteAllOpen) || !runOnce(clear) ||
         !insert.prepare(db_.connection(), kInsertOpen))
         return false;
-    for (const OpenPeriodState& state : book.openStates()) {
+    for (const OpenPeriodState& state : states) {
         sqlite3_bind_int(insert.get(), 1, state.hostId);
         sqlite3_bind_int(insert.get(), 2, state.period);
         bindText(insert.get(), 3, utcText(state.start));

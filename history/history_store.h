@@ -1,15 +1,18 @@
 // HistoryStore: the `history` and `history_open` tables, on a connection of
-// the history's own. A batch is one transaction on that connection, so a
-// monitor task's log INSERT on the program's shared connection can never
-// join it: a batch that fails is rolled back alone and no log row with it.
-// The caller holds the log lock for the batch, so the shared connection
-// never meets the batch's write lock and needs no busy timeout.
+// the history's own. Its writes run in transactions on that connection
+// (HistoryTransaction), so a monitor task's log INSERT on the program's
+// shared connection can never join one: a write that fails is rolled back
+// alone and no log row with it. A log INSERT that meets such a transaction's
+// write lock waits for it, inside SQLite and then by retrying
+// (monitor/log_write.h): the writer keeps each transaction short.
 //
 // Rows of a period already in the file (a clock set back named it again)
 // are merged into it: counts add up, extremes and percentiles take the
 // worse, averages weigh by answered cycles.
 //
-// Threads: the user-interface thread only.
+// Threads: one thread at a time per store: the history's writer thread
+// for the one it writes with, the user-interface thread for the one the
+// windows read with.
 #pragma once
 
 #include <cstdint>
@@ -19,12 +22,11 @@
 #include "runtime/text.h"
 #include "store/sqlite_db.h"
 
-// How long the history's connection waits for another's write lock. The
-// batch runs holding the log lock (history/history_flush.h), so no monitor
-// task writes meanwhile; this only bounds the user-interface thread's wait
-// for a writer outside the program's own (a tool on the file), short
-// enough never to be seen: a batch that gives up goes with the next minute's.
-inline constexpr int kHistoryBusyTimeoutMs = 250;
+// How long the history's connection waits for another's write lock (a log
+// INSERT holds it for a moment, a tool on the file for longer). The writer
+// thread waits, not the user-interface thread; a batch that gives up goes
+// with the next minute's.
+inline constexpr int kHistoryBusyTimeoutMs = 2000;
 // The history connection's page cache: the leaf pages a minute's batch
 // touches for 2,000 hosts (one each, 4 KiB) and the inner pages above them.
 inline constexpr int kHistoryCacheKib = 16 * 1024;
@@ -47,12 +49,22 @@ public:
     void close() { db_.close(); }
     bool isOpen() const { return db_.isOpen(); }
 
-    // One transaction: the rows of deleted hosts go, the book's pending rows
-    // are written (and their kept open states dropped), with saveOpen the
-    // open periods' states replace the kept ones, and one small batch of
-    // rows past their retention is pruned. False (nothing changed) on any
-    // failure: the book keeps what was pending for the next try.
-    bool write(const HistoryBook& book, UtcSeconds now, bool saveOpen);
+    // Each of these runs inside a HistoryTransaction the caller holds; false
+    // on any failure (the transaction is then to be rolled back).
+    // Writes closed periods' rows, merged into rows of the same period
+    // already in the file, and drops their kept open states.
+    bool writeRows(const std::vector<PeriodRow>& rows);
+    // A deleted host's rows and kept states go.
+    bool forgetHost(std::int32_t hostId);
+    // The open periods' states replace every kept one.
+    bool saveOpenStates(const std::vector<OpenPeriodState>& states);
+    // One small batch of rows past their retention goes: a few hosts a
+    // call, in turn.
+    bool pruneBatch(const std::vector<std::int32_t>& hosts, UtcSeconds now);
+    // Copies the write-ahead log back into the file as far as no reader
+    // needs it (the connection never does so by itself).
+    bool checkpoint();
+
     // The kept open states (at start, before any write).
     std::vector<OpenPeriodState> loadOpen();
     // Rows of one host and period kind with from <= start < to, oldest first.
@@ -61,13 +73,25 @@ public:
     SqliteDB& database() { return db_; }
 
 private:
-    bool writeRows(const HistoryBook& book);
-    bool forgetHosts(const std::vector<std::int32_t>& hosts);
-    bool saveOpenStates(const HistoryBook& book);
-    bool pruneBatch(const std::vector<std::int32_t>& hosts, UtcSeconds now);
-
     SqliteDB db_;
     std::size_t pruneCursor_ = 0;  // the next host to prune, by position in the id list
+};
+
+// A write transaction on a store's connection (BEGIN IMMEDIATE: the write
+// lock at once, so it never fails half way for a lock after having read),
+// rolled back unless committed.
+class HistoryTransaction {
+public:
+    explicit HistoryTransaction(HistoryStore& store);
+    ~HistoryTransaction();
+    HistoryTransaction(const HistoryTransaction&) = delete;
+    HistoryTransaction& operator=(const HistoryTransaction&) = delete;
+    bool begun() const { return begun_; }
+    bool commit();
+
+private:
+    sqlite3* db_;
+    bool begun_ = false;
 };
 
 // Makes a connection wait up to `ms` for another connection's lock.

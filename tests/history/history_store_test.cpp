@@ -1,14 +1,12 @@
-// The history tables on a real database file: rows and their merging, the
-// open periods kept over a restart, pruning, deleted hosts, and a failed
-// batch that is retried without touching the log.
+// The history tables on a real database file, written by the history's
+// writer thread: rows and their merging, the open periods kept over a
+// restart, pruning, deleted hosts. (The writer's own behaviour, failures
+// and the log beside it: history_writer_test.cpp.)
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <thread>
+#include <memory>
 
 #include "history/history_flush.h"
-#include "runtime/lock_guard.h"
 #include "store/sqlite_db.h"
 #include "tests/store/temp_db.h"
 
@@ -20,10 +18,33 @@ static_assert(kHourStart % kHourPeriod == 0, "the fixtures start on a whole hour
 Cycle answered(int ms) { return {true, ms, 0}; }
 Cycle lost() { return {false, 0, 4}; }
 
+// Long enough for any batch here on a loaded machine; the writer ends far sooner.
+constexpr int kWriteWaitMs = 30000;
+
 struct HistoryFile : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(openWithSchema(shared, file));
         ASSERT_TRUE(store.open(file.path()));
+        newRun();
+    }
+    void newRun() {
+        writer = std::make_unique<HistoryWriter>();
+        ASSERT_TRUE(writer->start(file.path()));
+    }
+    // A minute's hand-over, and the writer's work on it.
+    bool flush(HistoryBook& b, UtcSeconds now) {
+        flushHistory(b, *writer, now);
+        return writer->waitWritten(kWriteWaitMs);
+    }
+    // The program's end; the next run gets a writer of its own.
+    bool end(HistoryBook& b, UtcSeconds now) {
+        const bool written = finishHistory(b, *writer, now, kWriteWaitMs);
+        newRun();
+        return written;
+    }
+    bool resume(HistoryBook& b, UtcSeconds now) {
+        resumeHistory(b, store, *writer, now);
+        return writer->waitWritten(kWriteWaitMs);
     }
     std::string row(int host, int period, UtcSeconds start) {
         return queryText(shared, "select sent || '/' || lost || ' ' || ifnull(min, '-') || ' ' || ifnull(avg, '-') ||"
@@ -36,12 +57,12 @@ struct HistoryFile : ::testing::Test {
         return queryInt(shared, "select count(*) from history where " + where);
     }
 
-    void TearDown() override { deleteLock(logLock); }
+    void TearDown() override { EXPECT_TRUE(writer->finish({}, kWriteWaitMs)); }
 
     TempDbFile file;
-    LockHandle logLock = createLock();  // what monitor tasks hold for a log INSERT
     SqliteDB shared;  // the program's own connection
-    HistoryStore store;
+    HistoryStore store;  // the windows' reading connection
+    std::unique_ptr<HistoryWriter> writer;
     HistoryBook book;
 };
 
@@ -51,7 +72,7 @@ TEST_F(HistoryFile, MinuteRowsOfAGoodALossyAndASilentHost) {
         book.record(2, t, t % 2 ? lost() : answered(static_cast<int>(20 + t % 4)));
         book.record(3, t, lost());
     }
-    ASSERT_TRUE(flushHistory(book, store, kHourStart + 60, false, logLock));
+    ASSERT_TRUE(flush(book, kHourStart + 60));
     EXPECT_EQ(row(1, kMinutePeriod, kHourStart), "60/0 250 250 250 250 250 0");
     EXPECT_EQ(row(2, kMinutePeriod, kHourStart), "60/30 20 21 22 20 22 2");
     EXPECT_EQ(row(3, kMinutePeriod, kHourStart), "60/60 - - - - - -");
@@ -63,11 +84,11 @@ TEST_F(HistoryFile, APeriodNamedTwiceIsMergedNotDoubled) {
     book.record(1, kHourStart + 10, answered(10));
     book.record(1, kHourStart + 11, answered(30));
     book.record(1, kHourStart + 12 - 3600, answered(100));  // the clock went back an hour
-    ASSERT_TRUE(flushHistory(book, store, kHourStart + 12 - 3600, false, logLock));
+    ASSERT_TRUE(flush(book, kHourStart + 12 - 3600));
     // ... and an hour later the same minute comes round again.
     book.record(1, kHourStart + 20, answered(50));
     book.record(1, kHourStart + 21, lost());
-    ASSERT_TRUE(flushHistory(book, store, kHourStart + 3600 * 2, false, logLock));
+    ASSERT_TRUE(flush(book, kHourStart + 3600 * 2));
     EXPECT_EQ(count("period = 60 and list_id = 1 and start = '" + utcText(kHourStart) + "'"), 1);
     // avg (20 * 2 + 50) / 3; min, max over both; percentiles and jitter the worse.
     EXPECT_EQ(row(1, kMinutePeriod, kHourStart), "4/1 10 30 50 50 50 20");
@@ -75,15 +96,15 @@ TEST_F(HistoryFile, APeriodNamedTwiceIsMergedNotDoubled) {
 
 TEST_F(HistoryFile, RestartInsideAnOpenPeriodResumesIt) {
     for (UtcSeconds t = kHourStart; t < kHourStart + 30; ++t) book.record(1, t, answered(10 + t % 2 * 10));
-    ASSERT_TRUE(flushHistory(book, store, kHourStart + 30, true, logLock));  // the program ends
+    ASSERT_TRUE(end(book, kHourStart + 30));  // the program ends
     EXPECT_EQ(count("1"), 0);
     EXPECT_EQ(queryInt(shared, "select count(*) from history_open"), 3);
 
     HistoryBook next;  // the next run, 10 seconds later, in the same minute
-    ASSERT_TRUE(resumeHistory(next, store, kHourStart + 40, logLock));
+    ASSERT_TRUE(resume(next, kHourStart + 40));
     for (UtcSeconds t = kHourStart + 40; t < kHourStart + 50; ++t) next.record(1, t, answered(40));
     next.record(1, kHourStart + 60, lost());
-    ASSERT_TRUE(flushHistory(next, store, kHourStart + 61, false, logLock));
+    ASSERT_TRUE(flush(next, kHourStart + 61));
     // 15 of 10 ms and 15 of 20 ms before, 10 of 40 ms after: average 850 / 40;
     // jitter (29 * 10 + 20) / 39 steps; p50 rank 20 (20 ms), p90 rank 36 (40 ms).
     EXPECT_EQ(row(1, kMinutePeriod, kHourStart), "40/0 10 21 40 20 40 8");
@@ -91,9 +112,9 @@ TEST_F(HistoryFile, RestartInsideAnOpenPeriodResumesIt) {
         << "a written period leaves no kept state that a crash could count again";
 
     // A run that starts after the kept periods ended writes them at once.
-    ASSERT_TRUE(flushHistory(next, store, kHourStart + 62, true, logLock));
+    ASSERT_TRUE(end(next, kHourStart + 62));
     HistoryBook late;
-    ASSERT_TRUE(resumeHistory(late, store, kHourStart + 5 * kHourPeriod, logLock));
+    ASSERT_TRUE(resume(late, kHourStart + 5 * kHourPeriod));
     EXPECT_EQ(row(1, kHourPeriod, kHourStart), "41/1 10 21 40 20 40 8");
     EXPECT_EQ(row(1, kTenMinutePeriod, kHourStart), "41/1 10 21 40 20 40 8");
     EXPECT_EQ(row(1, kMinutePeriod, kHourStart + 60), "1/1 - - - - - -");
@@ -121,74 +142,13 @@ TEST_F(HistoryFile, OldRowsArePrunedByKindAndDeletedHostsGo) {
     book.record(5, now, answered(1));
     book.record(6, now, answered(1));
     book.forget(6);
-    ASSERT_TRUE(flushHistory(book, store, now, false, logLock));
+    ASSERT_TRUE(flush(book, now));
     for (const Case& c : cases)
         EXPECT_EQ(count("list_id = 5 and period = " + std::to_string(c.period) + " and start = '" +
                         utcText(periodStart(now - c.age, c.period)) + "'"),
                   c.kept ? 1 : 0)
             << c.period << " aged " << c.age;
     EXPECT_EQ(count("list_id = 6"), 0) << "a deleted host's history goes with it";
-}
-
-TEST_F(HistoryFile, AFailedBatchIsRetriedAndNoLogRowIsLost) {
-    // A batch fails half way: the trigger aborts it after host 1's rows.
-    ASSERT_TRUE(shared.execute("create trigger refuse before insert on history when new.list_id = 2"
-                               " begin select raise(abort, 'refused'); end"));
-    std::atomic<bool> done{false};
-    std::atomic<int> logged{0}, failed{0};
-    // A monitor task logging on the shared connection meanwhile, under the
-    // log lock as tasks do, and with no busy timeout: a row it could not
-    // write is a row the log lost.
-    std::thread task([&] {
-        while (!done) {
-            {
-                const LockGuard logging(logLock);
-                ++(shared.execute("insert into record (name, list_id, type) values ('web', 1, 3)") ? logged : failed);
-            }
-            // Tasks log at most once a second each; a writer that never pauses
-            // would starve the batch's wait for the lock, which no program run does.
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    });
-    UtcSeconds t = kHourStart;
-    for (int minute = 0; minute < 5; ++minute) {
-        for (int i = 0; i < 60; ++i, ++t) {
-            book.record(1, t, answered(10));
-            book.record(2, t, answered(20));
-        }
-        EXPECT_FALSE(flushHistory(book, store, t, false, logLock));
-    }
-    EXPECT_EQ(count("1"), 0) << "a failed batch leaves nothing behind";
-    ASSERT_TRUE(shared.execute("drop trigger refuse"));
-    EXPECT_TRUE(flushHistory(book, store, t, false, logLock));
-    // The batches can be done before the task's thread has run at all: let it
-    // log once before it stops, so the count below means something.
-    while (logged.load() == 0 && failed.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    done = true;
-    task.join();
-    EXPECT_EQ(count("period = 60"), 10) << "every minute of both hosts, written by the retry";
-    EXPECT_EQ(count("period = 600"), 0);
-    EXPECT_EQ(failed.load(), 0);
-    EXPECT_EQ(queryInt(shared, "select count(*) from record"), logged.load());
-    EXPECT_GT(logged.load(), 0);
-}
-
-TEST_F(HistoryFile, ABacklogOfFailedBatchesIsCappedByDroppingTheOldestMinutes) {
-    HistoryBook small(kPeriodKinds * 4);  // room for 12 rows, trimmed to 9
-    ASSERT_TRUE(shared.execute("create trigger refuse before insert on history begin select raise(abort, 'no'); end"));
-    UtcSeconds t = kHourStart;
-    for (int minute = 0; minute < 25; ++minute, t += 60) {
-        small.record(1, t, answered(10));
-        // Only the first batch, with no row closed yet, has nothing to fail on.
-        EXPECT_EQ(flushHistory(small, store, t + 1, false, logLock), minute == 0);
-    }
-    ASSERT_TRUE(shared.execute("drop trigger refuse"));
-    ASSERT_LE(small.pendingRows().size(), 12u);
-    ASSERT_TRUE(flushHistory(small, store, t, false, logLock));
-    EXPECT_EQ(count("period = 600"), 2) << "the 10-minute rows, which carry the dropped minutes, stay";
-    EXPECT_EQ(count("period = 60 and start = '" + utcText(t - 60) + "'"), 1) << "the newest minute stays";
-    EXPECT_LT(count("period = 60"), 25);
-    EXPECT_EQ(count("period = 60 and start = '" + utcText(kHourStart) + "'"), 0) << "the oldest minute went first";
 }
 
 }  // namespace

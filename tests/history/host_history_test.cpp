@@ -115,8 +115,12 @@ TEST(HistoryBook, ForgetDropsMemoryAndUnwrittenRows) {
     EXPECT_EQ(book.pendingRows().size(), 3u);
     for (const PeriodRow& r : book.pendingRows()) EXPECT_EQ(r.hostId, 2);
     EXPECT_EQ(book.forgottenHosts(), std::vector<std::int32_t>{1});
-    book.clearWritten();
-    EXPECT_TRUE(book.pendingRows().empty());
+    const HistoryBatch batch = book.takeBatch(kHourStart + kHourPeriod, false);
+    EXPECT_EQ(batch.rows.size(), 3u);
+    EXPECT_EQ(batch.forgotten, std::vector<std::int32_t>{1});
+    EXPECT_EQ(batch.hostIds, std::vector<std::int32_t>{2});
+    EXPECT_FALSE(batch.openStates) << "only the end and the start keep them";
+    EXPECT_TRUE(book.pendingRows().empty()) << "handed over, the rows are the writer's";
     EXPECT_TRUE(book.forgottenHosts().empty());
 }
 
