@@ -1,6 +1,6 @@
 // "建议阈值" in the real host dialog: disabled with its tip without history
 // enough, enabled with it; a click's filling of the four boxes and the line
-// under them; the specified controls where they were.
+// under them; the dialog's own controls where they were.
 #include <gtest/gtest.h>
 
 #include <windows.h>
