@@ -107,10 +107,6 @@ bool HistoryTransaction::commit() {
     return true;
 }
 
-bool setBusyTimeout(SqliteDB& db, int ms) {
-    return db.connection() && sqlite3_busy_timeout(db.connection(), ms) == SQLITE_OK;
-}
-
 bool HistoryStore::open(const Text& path) {
     // A minute's batch touches one leaf page of every host (rows are kept
     // by host): the cache holds them all from one minute to the next, so a
@@ -122,7 +118,7 @@ bool HistoryStore::open(const Text& path) {
     // The write-ahead log is copied back by checkpoint(), not by a commit
     // past 1,000 pages: the writer commits while the user-interface thread
     // may wait for it (history/history_writer.h), and the copy takes long.
-    return db_.open(path) && setBusyTimeout(db_, kHistoryBusyTimeoutMs) &&
+    return db_.open(path) && db_.setBusyTimeout(kHistoryBusyTimeoutMs) &&
            db_.execute("PRAGMA cache_size = -" + std::to_string(kHistoryCacheKib)) &&
            db_.execute("PRAGMA synchronous = NORMAL") && db_.execute("PRAGMA wal_autocheckpoint = 0");
 }

@@ -93,6 +93,3 @@ private:
     sqlite3* db_;
     bool begun_ = false;
 };
-
-// Makes a connection wait up to `ms` for another connection's lock.
-bool setBusyTimeout(SqliteDB& db, int ms);

@@ -5,28 +5,13 @@
 #include <string>
 
 #include "runtime/codepage.h"
+#include "runtime/win32/reg_key.h"
 
 namespace {
 
 const wchar_t* const kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // Long paths: GetModuleFileNameW truncates silently at its buffer's size.
 constexpr DWORD kPathCapacity = 32768;
-
-class RunKey {
-public:
-    explicit RunKey(REGSAM access) {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, access, nullptr, &key_, nullptr) !=
-            ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    ~RunKey() { if (key_) RegCloseKey(key_); }
-    RunKey(const RunKey&) = delete;
-    RunKey& operator=(const RunKey&) = delete;
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 }  // namespace
 
@@ -38,14 +23,14 @@ Text autostartCommand() {
 }
 
 bool autostartRegistered(const Text& valueName) {
-    RunKey key(KEY_QUERY_VALUE);
+    const RegKey key = RegKey::create(HKEY_CURRENT_USER, kRunKey, KEY_QUERY_VALUE);
     return key.get() &&
            RegQueryValueExW(key.get(), toWide(valueName).c_str(), nullptr, nullptr, nullptr, nullptr) ==
                ERROR_SUCCESS;
 }
 
 bool setAutostart(const Text& valueName, bool on, const Text& command) {
-    RunKey key(KEY_SET_VALUE);
+    const RegKey key = RegKey::create(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE);
     if (!key.get()) return false;
     const std::wstring name = toWide(valueName);
     if (!on) {

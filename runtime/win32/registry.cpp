@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/codepage.h"
+#include "runtime/win32/reg_key.h"
 
 namespace {
 
@@ -17,20 +18,6 @@ HKEY rootKey(int root) {
     default: return HKEY_CURRENT_USER;
     }
 }
-
-class RegKey {
-public:
-    RegKey(HKEY root, const std::wstring& path) {
-        if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
-    }
-    ~RegKey() { if (key_) RegCloseKey(key_); }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 std::wstring expand(const std::wstring& text) {
     DWORD n = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
@@ -48,7 +35,7 @@ Text readRegistryText(int root, const Text& keyPath, const Text& defaultText) {
     size_t slash = path.find_last_of(L'\\');
     std::wstring valueName = slash == std::wstring::npos ? path : path.substr(slash + 1);
     std::wstring keyName = slash == std::wstring::npos ? L"" : path.substr(0, slash);
-    RegKey key(rootKey(root), keyName);
+    const RegKey key = RegKey::open(rootKey(root), keyName.c_str(), KEY_READ);
     if (!key.get()) return defaultText;
     DWORD type = 0, size = 0;
     if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
