@@ -5,9 +5,11 @@
 #include <utility>
 
 #include "app/exit_steps.h"
+#include "app/globals.h"
 #include "monitor/running_tasks.h"
 #include "monitor/start_queue.h"
 #include "monitor/task_control.h"
+#include "store/sqlite_db.h"
 
 namespace {
 
@@ -39,9 +41,14 @@ void stopStepping() {
 // "未启动"), as any start's failure is.
 void startHost(std::int32_t hostId) { TaskControl(hostId, taskStart); }
 
+// The batch's handle writes share one commit, as the listing's did: a
+// commit per host would cost more than its thread's start.
 void runStep() {
     StagedStart& s = staged();
+    SqliteDB& db = programDatabase();
+    db.beginTransaction();
     s.queue.step(startHost, kStartBatch);
+    db.commitTransaction();
     if (s.queue.empty()) stopStepping();
 }
 
