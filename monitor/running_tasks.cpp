@@ -22,6 +22,7 @@ void RunningTasks::started(std::int32_t hostId, std::int32_t token) {
 }
 
 std::int32_t RunningTasks::stopped(std::int32_t hostId) {
+    waiting_.erase(hostId);
     auto it = tokens_.find(hostId);
     if (it == tokens_.end()) return 0;
     const std::int32_t token = it->second;

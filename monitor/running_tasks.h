@@ -11,12 +11,17 @@
 // host has no task then, and its row must not keep showing the last report
 // of one.
 //
+// A host listed at start whose task is still to be started (monitor/
+// start_queue.h) is waiting: any stop forgets that, and a start or a delete
+// by the user begins with a stop, so its turn then starts nothing.
+//
 // Threads: the user-interface thread only (TaskControl's thread).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 class RunningTasks {
@@ -34,10 +39,17 @@ public:
 
     // Records a started task (a running one is replaced: stop it first).
     void started(std::int32_t hostId, std::int32_t token);
-    // Forgets the host's task; its token, 0 when none was running.
+    // Forgets the host's task and that it waits to start; its token, 0 when
+    // none was running.
     std::int32_t stopped(std::int32_t hostId);
     // A start of the host's task failed; stop its running task first.
     void notStarted(std::int32_t hostId);
+
+    // The host waits for its task's first start.
+    void awaitStart(std::int32_t hostId) { waiting_.insert(hostId); }
+    bool awaitsStart(std::int32_t hostId) const { return waiting_.count(hostId) != 0; }
+    // Whether the host was waiting; it no longer is.
+    bool takeWaiting(std::int32_t hostId) { return waiting_.erase(hostId) != 0; }
 
     ListenerId addListener(Listener listener);
     bool removeListener(ListenerId id);
@@ -46,6 +58,7 @@ private:
     void notify(std::int32_t hostId, Change change);
 
     std::map<std::int32_t, std::int32_t> tokens_;
+    std::set<std::int32_t> waiting_;
     std::vector<std::pair<ListenerId, Listener>> listeners_;
     ListenerId lastId_ = 0;
 };

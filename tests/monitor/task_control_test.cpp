@@ -12,11 +12,13 @@
 #include "monitor/monitor_context.h"
 #include "monitor/not_started.h"
 #include "monitor/running_tasks.h"
+#include "monitor/start_queue.h"
 #include "monitor/stop_tokens.h"
 #include "monitor/task_control.h"
 #include "monitor/task_messages.h"
 #include "runtime/convert.h"
 #include "store/sqlite_db.h"
+#include "store/statements.h"
 #include "tests/monitor/memory_host_list.h"
 #include "tests/monitor/test_receiver.h"
 #include "tests/store/temp_db.h"
@@ -144,6 +146,24 @@ TEST_F(TaskControlTest, ParametersThatCannotBeEncodedStartNoTask) {
     EXPECT_GT(handleOf(5), 0);
     EXPECT_FALSE(rows.shows(5));
     EXPECT_EQ(list.cell(0, 3).text, Text());  // until the new task's first report
+}
+
+// Start-up's queue with real tasks: the user's 停止 and 删除 reach hosts
+// still waiting for their turn, and those turns start nothing.
+TEST_F(TaskControlTest, HostsStoppedOrDeletedBeforeTheirTurnAreNotStarted) {
+    for (int id = 1; id <= 4; ++id) addHost(id);
+    StartQueue queue(runningTasks());
+    for (int id = 1; id <= 4; ++id) queue.add(id);
+    EXPECT_EQ(TaskControl(2, taskStop), Text());
+    EXPECT_EQ(TaskControl(3, taskStop), Text());  // a delete: stop, then the row goes
+    ASSERT_TRUE(db_.execute(HostDeleteSql(3)));
+    const auto start = [](std::int32_t id) { EXPECT_EQ(TaskControl(id, taskStart), Text()); };
+    while (!queue.empty()) queue.step(start, {1, std::chrono::milliseconds(10)});
+    EXPECT_EQ(runningTasks().hosts(), (std::vector<std::int32_t>{1, 4}));
+    EXPECT_EQ(liveStopTokens(), 2);
+    EXPECT_GT(handleOf(1), 0);
+    EXPECT_EQ(handleOf(2), 0);
+    EXPECT_GT(handleOf(4), 0);
 }
 
 TEST(TaskMessages, EncodersRefuseATextTooLongForItsLength) {
