@@ -164,5 +164,5 @@ void OnMainWindowCreated() {
     startAlerts(main);
     // Last: a long host list starts while the window already answers, and
     // the first tasks find the log lock and every listener in place.
-    startQueuedTasks();
+    startQueuedTasks(main);
 }

@@ -11,6 +11,10 @@
 // host has no task then, and its row must not keep showing the last report
 // of one.
 //
+// Each running task keeps the name and address it was started with, so
+// that a listener hearing the start need not read the host again (a second
+// open of the host table per start, a thousand at a program's start).
+//
 // A host listed at start whose task is still to be started (monitor/
 // start_queue.h) is waiting: any stop forgets that, and a start or a delete
 // by the user begins with a stop, so its turn then starts nothing.
@@ -24,8 +28,17 @@
 #include <set>
 #include <vector>
 
+#include "runtime/text.h"
+
 class RunningTasks {
 public:
+    // What the task was started with, as stored (the address before any
+    // name resolution).
+    struct Label {
+        Text name;
+        Text address;
+    };
+
     enum class Change { started, stopped, notStarted };
     using Listener = std::function<void(std::int32_t hostId, Change change)>;
     using ListenerId = int;  // 0 is never given out
@@ -35,10 +48,12 @@ public:
     bool isRunning(std::int32_t hostId) const { return tokenOf(hostId) != 0; }
     // Hosts with a running task, in ascending id order.
     std::vector<std::int32_t> hosts() const;
-    std::size_t count() const { return tokens_.size(); }
+    std::size_t count() const { return tasks_.size(); }
+    // The running task's label; empty texts when the host has no task.
+    Label labelOf(std::int32_t hostId) const;
 
     // Records a started task (a running one is replaced: stop it first).
-    void started(std::int32_t hostId, std::int32_t token);
+    void started(std::int32_t hostId, std::int32_t token, Label label = {});
     // Forgets the host's task and that it waits to start; its token, 0 when
     // none was running.
     std::int32_t stopped(std::int32_t hostId);
@@ -57,7 +72,11 @@ public:
 private:
     void notify(std::int32_t hostId, Change change);
 
-    std::map<std::int32_t, std::int32_t> tokens_;
+    struct Task {
+        std::int32_t token;
+        Label label;
+    };
+    std::map<std::int32_t, Task> tasks_;
     std::set<std::int32_t> waiting_;
     std::vector<std::pair<ListenerId, Listener>> listeners_;
     ListenerId lastId_ = 0;
