@@ -4,8 +4,10 @@
 
 #include "app/exit_steps.h"
 #include "app/globals.h"
+#include "app/main_actions.h"
 #include "monitor/running_tasks.h"
 #include "monitor/start_queue.h"
+#include "monitor/status_receiver.h"
 #include "monitor/task_control.h"
 #include "runtime/win32/subclass.h"
 #include "store/sqlite_db.h"
@@ -32,6 +34,12 @@ constexpr UINT kStartStepMessage = WM_APP + 0x21;
 // runs one while a posted step waits.
 constexpr UINT kTimerIntervalMs = USER_TIMER_MINIMUM;
 constexpr ULONGLONG kPaintEveryMs = 100;
+// When the reports come faster than the window handles them (every cell of
+// a long list changing), a posted step waits behind the whole backlog and
+// the timer never comes: a report handled this long after the last step
+// takes the next one, so the starts still move on at a steady share of the
+// thread's time.
+constexpr ULONGLONG kOverdueAfterMs = 30;
 const char* const kDropQueuedStartsStep = "drop queued starts";
 
 struct StagedStart {
@@ -40,6 +48,8 @@ struct StagedStart {
     UINT_PTR timer = 0;
     bool stepPosted = false;
     ULONGLONG paintedAt = 0;  // when a step last gave way to painting
+    ULONGLONG steppedAt = 0;  // when the last step ended
+    StatusReceiver::ListenerId reports = 0;
 };
 
 StagedStart& staged() {
@@ -53,6 +63,7 @@ void stopStepping() {
     StagedStart& s = staged();
     if (s.timer) KillTimer(nullptr, std::exchange(s.timer, 0));
     if (s.window) removeSubclass<stepHook>(std::exchange(s.window, nullptr));
+    if (s.reports) programStatusReceiver().removeListener(std::exchange(s.reports, 0));
 }
 
 // A failed start is told to the running tasks' listeners (the row shows
@@ -80,11 +91,13 @@ void runStep() {
     db.beginTransaction();
     s.queue.step(startHost, kStartBatch);
     db.commitTransaction();
+    s.steppedAt = GetTickCount64();
     if (s.queue.empty()) {
         stopStepping();
         return;
     }
-    s.stepPosted = !giveWayToUser(s) && s.window && PostMessageW(s.window, kStartStepMessage, 0, 0);
+    if (!s.stepPosted)
+        s.stepPosted = !giveWayToUser(s) && s.window && PostMessageW(s.window, kStartStepMessage, 0, 0);
 }
 
 LRESULT stepHook(const SubclassCall& call, void*) {
@@ -96,6 +109,10 @@ LRESULT stepHook(const SubclassCall& call, void*) {
 
 void CALLBACK onStepTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (!staged().stepPosted) runStep();
+}
+
+void onReport(const TaskStatusMessage&) {
+    if (GetTickCount64() - staged().steppedAt >= kOverdueAfterMs) runStep();
 }
 
 // Before the tasks stop: a step after them would start tasks nothing stops.
@@ -114,6 +131,7 @@ void startQueuedTasks(HWND main) {
     if (s.queue.empty()) return;
     if (addSubclass<stepHook>(main, nullptr)) s.window = main;
     s.timer = SetTimer(nullptr, 0, kTimerIntervalMs, onStepTimer);
+    s.reports = programStatusReceiver().addListener(onReport);
     // Neither a window to post to nor a timer: every host is started now,
     // as a slow start is better than hosts never monitored.
     if (!s.window && !s.timer) {
