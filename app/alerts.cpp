@@ -17,9 +17,6 @@
 #include "store/outage_table.h"
 #include "store/settings_table.h"
 #include "runtime/win32/subclass.h"
-#include "store/host_record.h"
-#include "store/sqlite_table.h"
-#include "store/statements.h"
 #include "ui/tray.h"
 
 namespace {
@@ -28,6 +25,12 @@ namespace {
 // this, rarely enough to cost nothing.
 constexpr UINT kHealthTimerMs = 500;
 constexpr UINT_PTR kHealthTimerId = 0x4854;  // "HT": not one the window engine uses
+// A tray change is a round trip to the shell, several milliseconds under
+// Wine, and a thousand tasks starting change the tip's count a thousand
+// times in a few seconds. The tray shows a change at once when its last
+// one is older than this; one that comes sooner waits for a tick of the
+// health timer at least this long after, which shows the latest.
+constexpr ULONGLONG kTrayRefreshMs = 500;
 
 TrayTone toneOf(TrayLevel level) {
     switch (level) {
@@ -41,15 +44,8 @@ TrayTone toneOf(TrayLevel level) {
 
 // The name and address the host's task was started with, as stored.
 HostLabel labelOf(std::int32_t hostId) {
-    HostLabel label;
-    SqliteDB* db = monitorDatabase();
-    SqliteTable table;
-    if (!db || !openHostTable(table, *db) || !table.find(TaskHostCondition(hostId))) return label;
-    HostRecord host;
-    readHostRecord(table, host, {HostField::name, HostField::address});
-    label.name = host.name;
-    label.address = host.address;
-    return label;
+    RunningTasks::Label started = runningTasks().labelOf(hostId);
+    return {std::move(started.name), std::move(started.address)};
 }
 
 const char* const kCloseOutagesStep = "close outage episodes";
@@ -100,13 +96,29 @@ public:
         }
     }
     void trayChanged(const TraySummary& summary) override {
-        if (!trayIconInstalled() || !main) return;
-        addTrayIcon(main, &trayIconFile(toneOf(summary.level)), TrayTip(summary), true, TrayEvent);
+        pending_ = summary;
+        hasPending_ = true;
+        showPending();
+    }
+    // The latest change the tray has not shown yet, if any, once the last
+    // one shown is old enough.
+    void showPending() {
+        if (!hasPending_ || !trayIconInstalled() || !main) return;
+        const ULONGLONG now = GetTickCount64();
+        if (shownAt_ && now - shownAt_ < kTrayRefreshMs) return;
+        hasPending_ = false;
+        shownAt_ = now;
+        addTrayIcon(main, &trayIconFile(toneOf(pending_.level)), TrayTip(pending_), true, TrayEvent);
     }
 
     HWND main = nullptr;
     bool sound = false;
     OutageWriter outages;
+
+private:
+    TraySummary pending_;
+    bool hasPending_ = false;
+    ULONGLONG shownAt_ = 0;
 };
 
 struct ProgramAlerts {
@@ -126,6 +138,7 @@ LRESULT alertsHook(const SubclassCall& call, void* data) {
     auto* a = static_cast<ProgramAlerts*>(data);
     if (call.msg == WM_TIMER && call.wp == kHealthTimerId) {
         a->monitor.tick(healthNow());
+        a->sink.showPending();
         return 0;
     }
     // After a sleep every host looks down for a while: start afresh.

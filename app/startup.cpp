@@ -9,8 +9,8 @@
 #include "app/globals.h"
 #include "app/program_history.h"
 #include "app/single_instance.h"
+#include "app/staged_start.h"
 #include "monitor/monitor_context.h"
-#include "monitor/task_control.h"
 #include "runtime/convert.h"
 #include "runtime/datetime.h"
 #include "runtime/lock.h"
@@ -80,8 +80,9 @@ void openDatabase(const Text& path) {
     setMonitorDatabase(&db);
 }
 
-// Lists every host (item data: its id), resets its stored task handle and
-// starts its task, inside one transaction.
+// Lists every host (item data: its id) and resets its stored task handle,
+// inside one transaction, and queues its task's start: the tasks start in
+// steps from the message loop, in this order, once the window is ready.
 void listAndStartHosts(SqliteTable& table) {
     SqliteDB& db = programDatabase();
     const Unit list = mainUnit(MainWin::超级列表框_通讯);
@@ -102,7 +103,7 @@ void listAndStartHosts(SqliteTable& table) {
         writeHostRecord(table, host, {HostField::handle});
         table.update();
         table.skip(1);
-        TaskControl(host.id, taskStart);
+        queueTaskStart(host.id);
     }
     table.close();
     db.commitTransaction();
@@ -161,4 +162,7 @@ void OnMainWindowCreated() {
     addTrayIcon(main, &programIconFile(), "Qerno网络检测", true, TrayEvent);
     showTrayBalloon("欢迎使用", "Qerno网络检测", NIIF_INFO);
     startAlerts(main);
+    // Last: a long host list starts while the window already answers, and
+    // the first tasks find the log lock and every listener in place.
+    startQueuedTasks(main);
 }

@@ -4,28 +4,34 @@
 #include <utility>
 
 std::int32_t RunningTasks::tokenOf(std::int32_t hostId) const {
-    auto it = tokens_.find(hostId);
-    return it == tokens_.end() ? 0 : it->second;
+    auto it = tasks_.find(hostId);
+    return it == tasks_.end() ? 0 : it->second.token;
+}
+
+RunningTasks::Label RunningTasks::labelOf(std::int32_t hostId) const {
+    auto it = tasks_.find(hostId);
+    return it == tasks_.end() ? Label() : it->second.label;
 }
 
 std::vector<std::int32_t> RunningTasks::hosts() const {
     std::vector<std::int32_t> ids;
-    ids.reserve(tokens_.size());
-    for (const auto& entry : tokens_) ids.push_back(entry.first);
+    ids.reserve(tasks_.size());
+    for (const auto& entry : tasks_) ids.push_back(entry.first);
     return ids;
 }
 
-void RunningTasks::started(std::int32_t hostId, std::int32_t token) {
+void RunningTasks::started(std::int32_t hostId, std::int32_t token, Label label) {
     if (token == 0) return;
-    tokens_[hostId] = token;
+    tasks_[hostId] = Task{token, std::move(label)};
     notify(hostId, Change::started);
 }
 
 std::int32_t RunningTasks::stopped(std::int32_t hostId) {
-    auto it = tokens_.find(hostId);
-    if (it == tokens_.end()) return 0;
-    const std::int32_t token = it->second;
-    tokens_.erase(it);
+    waiting_.erase(hostId);
+    auto it = tasks_.find(hostId);
+    if (it == tasks_.end()) return 0;
+    const std::int32_t token = it->second.token;
+    tasks_.erase(it);
     notify(hostId, Change::stopped);
     return token;
 }

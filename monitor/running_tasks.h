@@ -11,16 +11,34 @@
 // host has no task then, and its row must not keep showing the last report
 // of one.
 //
+// Each running task keeps the name and address it was started with, so
+// that a listener hearing the start need not read the host again (a second
+// open of the host table per start, a thousand at a program's start).
+//
+// A host listed at start whose task is still to be started (monitor/
+// start_queue.h) is waiting: any stop forgets that, and a start or a delete
+// by the user begins with a stop, so its turn then starts nothing.
+//
 // Threads: the user-interface thread only (TaskControl's thread).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
+
+#include "runtime/text.h"
 
 class RunningTasks {
 public:
+    // What the task was started with, as stored (the address before any
+    // name resolution).
+    struct Label {
+        Text name;
+        Text address;
+    };
+
     enum class Change { started, stopped, notStarted };
     using Listener = std::function<void(std::int32_t hostId, Change change)>;
     using ListenerId = int;  // 0 is never given out
@@ -30,14 +48,23 @@ public:
     bool isRunning(std::int32_t hostId) const { return tokenOf(hostId) != 0; }
     // Hosts with a running task, in ascending id order.
     std::vector<std::int32_t> hosts() const;
-    std::size_t count() const { return tokens_.size(); }
+    std::size_t count() const { return tasks_.size(); }
+    // The running task's label; empty texts when the host has no task.
+    Label labelOf(std::int32_t hostId) const;
 
     // Records a started task (a running one is replaced: stop it first).
-    void started(std::int32_t hostId, std::int32_t token);
-    // Forgets the host's task; its token, 0 when none was running.
+    void started(std::int32_t hostId, std::int32_t token, Label label = {});
+    // Forgets the host's task and that it waits to start; its token, 0 when
+    // none was running.
     std::int32_t stopped(std::int32_t hostId);
     // A start of the host's task failed; stop its running task first.
     void notStarted(std::int32_t hostId);
+
+    // The host waits for its task's first start.
+    void awaitStart(std::int32_t hostId) { waiting_.insert(hostId); }
+    bool awaitsStart(std::int32_t hostId) const { return waiting_.count(hostId) != 0; }
+    // Whether the host was waiting; it no longer is.
+    bool takeWaiting(std::int32_t hostId) { return waiting_.erase(hostId) != 0; }
 
     ListenerId addListener(Listener listener);
     bool removeListener(ListenerId id);
@@ -45,7 +72,12 @@ public:
 private:
     void notify(std::int32_t hostId, Change change);
 
-    std::map<std::int32_t, std::int32_t> tokens_;
+    struct Task {
+        std::int32_t token;
+        Label label;
+    };
+    std::map<std::int32_t, Task> tasks_;
+    std::set<std::int32_t> waiting_;
     std::vector<std::pair<ListenerId, Listener>> listeners_;
     ListenerId lastId_ = 0;
 };

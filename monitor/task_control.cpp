@@ -1,6 +1,7 @@
 #include "monitor/task_control.h"
 
 #include <iterator>
+#include <utility>
 
 #include "monitor/monitor_context.h"
 #include "monitor/running_tasks.h"
@@ -39,9 +40,10 @@ TaskParams readHost(SqliteTable& table, std::int32_t hostId) {
 }
 
 // Starts a task for the host; the new token, or 0 with the reason when no
-// task started.
-std::int32_t startTask(SqliteTable& table, std::int32_t hostId, Text& reason) {
+// task started. label: the name and address it was started with.
+std::int32_t startTask(SqliteTable& table, std::int32_t hostId, Text& reason, RunningTasks::Label& label) {
     TaskParams params = readHost(table, hostId);
+    label = {params.name, params.target};
     reason = kThreadFailed;
     params.stopToken = createStopToken();
     if (!params.stopToken) return 0;
@@ -81,12 +83,13 @@ Text TaskControl(std::int32_t hostId, TaskOperation operation) {
     // it (a failed write of the column cannot leave it unreachable).
     setStopToken(running.stopped(hostId));
     Text reason;
-    const std::int32_t token = startTask(table, hostId, reason);
+    RunningTasks::Label label;
+    const std::int32_t token = startTask(table, hostId, reason, label);
     if (!token) {
         running.notStarted(hostId);
         return reason;
     }
-    running.started(hostId, token);
+    running.started(hostId, token, std::move(label));
     table.edit();
     HostRecord host;
     host.handle = token;

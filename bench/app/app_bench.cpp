@@ -1,7 +1,9 @@
 // app_bench N SECONDS: the program itself, started as the real one, on a
 // database.db of N loopback hosts (127.x addresses all answer) that it
-// makes in its run folder. Measures the time from process creation to the
-// end of start-up (every row listed, every task started), then for SECONDS
+// makes in its run folder. Measures the time from the main window's
+// creation to every row listed and to every task started, how fast the
+// window answers a sent WM_NULL (from a thread of its own, as another
+// program or Windows asks) while the tasks start and after, then for SECONDS
 // the status messages the user-interface thread handles per second, the
 // time it spends in them and each message's queue lag (handled minus
 // posted): a rate that keeps up with the tasks' posting rate (about one per
@@ -12,12 +14,16 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/globals.h"
 #include "app/main_actions.h"
 #include "app/program.h"
+#include "app/staged_start.h"
 #include "app/startup.h"
 #include "monitor/stop_tokens.h"
 #include "monitor/task_messages.h"
@@ -102,8 +108,69 @@ constexpr double kRampUpMs = 3000;
 // cell changing each second and with none changing, and the start-up.
 constexpr double kLagTargetChangingMs = 250;
 constexpr double kLagTargetUnchangedMs = 20;
-constexpr double kStartUpTargetMs = 1000;
-LARGE_INTEGER g_startedAt, g_measureFrom;
+constexpr double kListedTargetMs = 1000;
+// Every task started: no slower than the start that began each task inside
+// the listing loop (4-7 s for 1,000-2,000 hosts on this machine kind).
+constexpr double kAllStartedTargetMs = 7000;
+constexpr double kAnswerTargetMs = 100;
+// How often the window is asked, and how long an ask may wait at most.
+constexpr DWORD kAskEveryMs = 20;
+constexpr UINT kAskTimeoutMs = 5000;
+LARGE_INTEGER g_createdAt, g_startedAt, g_measureFrom;
+bool g_allStarted = false;
+double g_allStartedMs = 0;
+
+// The window's answer times to WM_NULL, while tasks start and after; written
+// by the asking thread only, read once it has ended.
+struct Answers {
+    std::vector<double> starting, after;
+};
+Answers g_answers;
+std::atomic<bool> g_starting{true}, g_stopAsking{false};
+std::thread g_asker;
+
+void askWindow(HWND main) {
+    while (!g_stopAsking) {
+        LARGE_INTEGER from;
+        QueryPerformanceCounter(&from);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, kAskTimeoutMs, &result);
+        (g_starting ? g_answers.starting : g_answers.after).push_back(msSince(from));
+        Sleep(kAskEveryMs);
+    }
+}
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<std::size_t>(p * v.size()))];
+}
+
+void noteAnswers(const char* phase, const std::vector<double>& v) {
+    char line[300];
+    const double p99 = percentile(v, 0.99);
+    std::snprintf(line, sizeof line,
+                  "window answers WM_NULL %s: %zu asks, p50 %.1f ms, p99 %.1f ms, max %.1f ms, target p99 %.0f ms: %s\n",
+                  phase, v.size(), percentile(v, 0.5), p99, v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()),
+                  kAnswerTargetMs, !v.empty() && p99 <= kAnswerTargetMs ? "ok" : "short");
+    note(line);
+}
+
+// Every queued start done (started or failed): the ramp-up counts from here.
+bool checkAllStarted() {
+    if (g_allStarted || tasksStillStarting()) return g_allStarted;
+    g_allStarted = true;
+    g_starting = false;
+    QueryPerformanceCounter(&g_startedAt);
+    g_allStartedMs = msSince(g_createdAt);
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "every task started %.0f ms after the main window's creation (tasks live %d), target %.0f ms: %s\n",
+                  g_allStartedMs, liveStopTokens(), kAllStartedTargetMs,
+                  g_allStartedMs <= kAllStartedTargetMs ? "ok" : "short");
+    note(line);
+    return true;
+}
 bool g_measuring = false, g_reported = false;
 double g_cpuAtStart = 0;
 long long g_handledAtStart = 0;
@@ -115,6 +182,10 @@ std::string g_lagBySecond;
 void report() {
     if (g_reported) return;
     g_reported = true;
+    g_stopAsking = true;
+    if (g_asker.joinable()) g_asker.join();
+    noteAnswers("while the tasks start", g_answers.starting);
+    noteAnswers("after start-up", g_answers.after);
     const double seconds = msSince(g_measureFrom) / 1000.0;
     const long long handled = g_handled - g_handledAtStart;
     char line[600];
@@ -138,16 +209,20 @@ void report() {
 }
 
 void startUp() {
+    QueryPerformanceCounter(&g_createdAt);
+    g_asker = std::thread(askWindow, mainWindow().handle());
     OnMainWindowCreated();
+    const double listedMs = msSince(g_createdAt);
     g_startupMs = msSinceProcessCreation();
-    QueryPerformanceCounter(&g_startedAt);
     char line[200];
-    std::snprintf(line, sizeof line, "hosts %d, rows listed %d, tasks live %d, start-up %.0f ms\n", g_hosts,
-                  itemCount(unitOf(mainWindow(), MainWin::超级列表框_通讯)), liveStopTokens(), g_startupMs);
+    const int rows = itemCount(unitOf(mainWindow(), MainWin::超级列表框_通讯));
+    std::snprintf(line, sizeof line, "hosts %d, rows listed %d, tasks live at the creation's end %d, process start to there %.0f ms\n",
+                  g_hosts, rows, liveStopTokens(), g_startupMs);
     note(line);
-    std::snprintf(line, sizeof line, "start-up to every row listed and every task started %.0f ms, target %.0f ms: %s\n",
-                  g_startupMs, kStartUpTargetMs, g_startupMs <= kStartUpTargetMs ? "ok" : "short");
+    std::snprintf(line, sizeof line, "%d hosts listed %.0f ms after the main window's creation, target %.0f ms: %s\n",
+                  rows, listedMs, kListedTargetMs, rows == g_hosts && listedMs <= kListedTargetMs ? "ok" : "short");
     note(line);
+    checkAllStarted();
 }
 
 // "changing": loopback answers in 0 ms every time, so from the second cycle
@@ -175,7 +250,7 @@ int statusReport(int wParam, int lParam) {
     const double ms = msSince(from);
     ++g_handled;
     if (!g_measuring) {
-        if (msSince(g_startedAt) < kRampUpMs) return 0;
+        if (!checkAllStarted() || msSince(g_startedAt) < kRampUpMs) return 0;
         g_measuring = true;
         g_measureFrom = g_secondFrom = from;
         g_cpuAtStart = uiThreadCpuMs();
@@ -196,6 +271,7 @@ int statusReport(int wParam, int lParam) {
 
 void CALLBACK everySecond(HWND, UINT, UINT_PTR, DWORD) {
     ++g_ticks;
+    checkAllStarted();
     if (g_measuring && msSince(g_measureFrom) >= g_seconds * 1000.0) report();
 }
 

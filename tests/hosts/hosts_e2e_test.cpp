@@ -35,6 +35,7 @@ enum DialogId { kName = 2, kAddress = 4, kTime1 = 6, kTime3 = 12, kLogSwitch = 1
 const std::wstring kAdd = L"\u6dfb\u52a0";                          // 添加, host menu
 const std::wstring kEdit = L"\u4fee\u6539";                         // 修改, host menu
 const std::wstring kDelete = L"\u5220\u9664";                       // 删除, host menu
+const std::wstring kStopAll = L"\u5168\u90e8\u505c\u6b62";         // 全部停止, host menu
 const std::wstring kClearLogItem = L"\u6e05\u7a7a\u65e5\u5fd7";     // 清空日志, log menu
 const std::wstring kAboutItem = L"\u5173\u4e8e\u7a0b\u5e8f";        // 关于程序, tray menu
 const std::wstring kExitItem = L"\u9000\u51fa";                     // 退出, tray menu
@@ -287,6 +288,68 @@ TEST_F(HostsProgramTest, AboutWindowOpensOnceAndClosesOnEscape) {
     EXPECT_EQ(abouts, 1);
     PostMessageW(e2e::control(about, 6), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(about); }));
+}
+
+// A long host list: every row is there at once and the window answers while
+// the tasks are still starting (a start-up that started them all before
+// returning could answer only once every task had written its handle);
+// every task starts in the end. Loopback hosts that do not log, so that the
+// many tasks cost little.
+void addQuietHosts(SqliteDB& db, int count) {
+    for (int i = 1; i <= count; ++i) {
+        const std::string sql = "insert into serverlist (servername, serverip, time1, color1, time2, color2,"
+                                " time3, color3, time4, color4, auto, record, handle) values ('h" +
+                                std::to_string(i) + "', '127.0.0.1', 30, 32768, 100, 33023, 200, 255, 500,"
+                                " 6316128, 1, 0, 0)";
+        ASSERT_TRUE(db.execute(sql.c_str()));
+    }
+}
+
+const std::string kStartedSql = "select count(*) from serverlist where handle <> 0";
+
+TEST_F(HostsProgramTest, ALongHostListAnswersWhileItsTasksStart) {
+    constexpr int kHosts = 800;
+    prepare([](SqliteDB& db) { addQuietHosts(db, kHosts); });
+    start();
+    const std::string& startedSql = kStartedSql;
+    int answeredWhileStarting = 0, asks = 0;
+    for (; asks < 200 && scalar(startedSql) < kHosts; ++asks) {
+        DWORD_PTR result = 0;
+        // A second is far beyond a step; a window held by the whole start
+        // answers only after it.
+        const bool answered = SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result) != 0;
+        if (answered && scalar(startedSql) < kHosts) ++answeredWhileStarting;
+        Sleep(20);
+    }
+    EXPECT_GT(answeredWhileStarting, 0) << asks << " asks";
+    EXPECT_EQ(cells(kHostList).size(), static_cast<size_t>(kHosts));
+    EXPECT_TRUE(waitUntil([&] { return scalar(startedSql) == kHosts; }, 120000)) << scalar(startedSql);
+    EXPECT_EQ(scalar("select count(distinct handle) from serverlist"), kHosts);
+}
+
+// "全部停止" chosen as soon as the window shows, while the tasks still start
+// in list order: the hosts whose turn had not come are never started, then
+// or later (the column keeps the 0 start-up wrote), and the last listed
+// host is one of them.
+TEST_F(HostsProgramTest, StopAllWhileTheTasksStartLeavesTheRestUnstarted) {
+    constexpr int kHosts = 1000;
+    prepare([](SqliteDB& db) { addQuietHosts(db, kHosts); });
+    start();
+    chooseHostMenu(kStopAll);
+    // The menu's command queues behind steps already posted: wait until a
+    // whole second passes without a start.
+    int started = scalar(kStartedSql);
+    for (int i = 0; i < 20; ++i) {
+        Sleep(1000);
+        const int now = scalar(kStartedSql);
+        if (now == started) break;
+        started = now;
+    }
+    EXPECT_GT(started, 0);
+    EXPECT_LT(started, kHosts);
+    EXPECT_EQ(scalar("select handle from serverlist where id = (select max(id) from serverlist)"), 0);
+    Sleep(2000);  // far longer than the steps that would have followed
+    EXPECT_EQ(scalar(kStartedSql), started);
 }
 
 }  // namespace

@@ -8,15 +8,18 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "monitor/monitor_context.h"
 #include "monitor/not_started.h"
 #include "monitor/running_tasks.h"
+#include "monitor/start_queue.h"
 #include "monitor/stop_tokens.h"
 #include "monitor/task_control.h"
 #include "monitor/task_messages.h"
 #include "runtime/convert.h"
 #include "store/sqlite_db.h"
+#include "store/statements.h"
 #include "tests/monitor/memory_host_list.h"
 #include "tests/monitor/test_receiver.h"
 #include "tests/store/temp_db.h"
@@ -144,6 +147,44 @@ TEST_F(TaskControlTest, ParametersThatCannotBeEncodedStartNoTask) {
     EXPECT_GT(handleOf(5), 0);
     EXPECT_FALSE(rows.shows(5));
     EXPECT_EQ(list.cell(0, 3).text, Text());  // until the new task's first report
+}
+
+// A listener hearing a start reads what the task was started with from the
+// registry (the alerts name the host by it), not from the table again: the
+// stored name and address, the edited ones after a restart, none once the
+// task is stopped.
+TEST_F(TaskControlTest, AStartedTaskCarriesTheNameAndAddressItStartedWith) {
+    addHost(5, "gateway");
+    std::vector<std::string> heard;
+    const auto listener = runningTasks().addListener([&](std::int32_t id, Change c) {
+        const RunningTasks::Label label = runningTasks().labelOf(id);
+        if (c == Change::started) heard.push_back(label.name.str() + "@" + label.address.str());
+    });
+    ASSERT_EQ(TaskControl(5, taskStart), Text());
+    ASSERT_TRUE(db_.execute("UPDATE serverlist SET servername='router', serverip='127.0.0.2' WHERE id=5"));
+    ASSERT_EQ(TaskControl(5, taskStart), Text());  // a saved edit restarts the task
+    EXPECT_EQ(heard, (std::vector<std::string>{"gateway@127.0.0.1", "router@127.0.0.2"}));
+    ASSERT_EQ(TaskControl(5, taskStop), Text());
+    EXPECT_EQ(runningTasks().labelOf(5).name, Text());
+    runningTasks().removeListener(listener);
+}
+
+// Start-up's queue with real tasks: the user's 停止 and 删除 reach hosts
+// still waiting for their turn, and those turns start nothing.
+TEST_F(TaskControlTest, HostsStoppedOrDeletedBeforeTheirTurnAreNotStarted) {
+    for (int id = 1; id <= 4; ++id) addHost(id);
+    StartQueue queue(runningTasks());
+    for (int id = 1; id <= 4; ++id) queue.add(id);
+    EXPECT_EQ(TaskControl(2, taskStop), Text());
+    EXPECT_EQ(TaskControl(3, taskStop), Text());  // a delete: stop, then the row goes
+    ASSERT_TRUE(db_.execute(HostDeleteSql(3)));
+    const auto start = [](std::int32_t id) { EXPECT_EQ(TaskControl(id, taskStart), Text()); };
+    while (!queue.empty()) queue.step(start, {1, std::chrono::milliseconds(10)});
+    EXPECT_EQ(runningTasks().hosts(), (std::vector<std::int32_t>{1, 4}));
+    EXPECT_EQ(liveStopTokens(), 2);
+    EXPECT_GT(handleOf(1), 0);
+    EXPECT_EQ(handleOf(2), 0);
+    EXPECT_GT(handleOf(4), 0);
 }
 
 TEST(TaskMessages, EncodersRefuseATextTooLongForItsLength) {
