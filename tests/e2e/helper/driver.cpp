@@ -24,11 +24,12 @@ BOOL CALLBACK matchWindow(HWND hwnd, LPARAM lp) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     if (f->pid && pid != f->pid) return TRUE;
-    if (f->cls) {
-        wchar_t cls[64] = {};
-        GetClassNameW(hwnd, cls, 64);
-        if (wcscmp(cls, f->cls) != 0) return TRUE;
-    }
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (f->cls && wcscmp(cls, f->cls) != 0) return TRUE;
+    // The tray's balloon carries the program's title too; it is never the
+    // window a test means.
+    if (!f->cls && wcscmp(cls, TOOLTIPS_CLASSW) == 0) return TRUE;
     if (f->title && text(hwnd) != *f->title) return TRUE;
     f->found = hwnd;
     return FALSE;
@@ -163,6 +164,19 @@ std::vector<std::wstring> menuItems(HWND menu) { return readMenuItems(menu); }
 void pressButton(HWND button) {
     // Posted: the click's handler may run a loop (a box) of its own.
     PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void setChecked(HWND checkBox, bool checked) {
+    SendMessageW(checkBox, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void setComboSelection(HWND combo, int index) { SendMessageW(combo, CB_SETCURSEL, index, 0); }
+
+bool setDateTime(HWND picker, const SYSTEMTIME& value) {
+    RemoteBuffer remote(picker, sizeof(SYSTEMTIME));
+    if (!remote.valid()) return false;
+    remote.write(0, &value, sizeof value);
+    return SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(remote.at(0))) != 0;
 }
 
 MessageBoxSeen findMessageBox(const std::wstring& caption, DWORD pid, int timeoutMs) {

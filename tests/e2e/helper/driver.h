@@ -55,6 +55,11 @@ bool chooseMenuItem(const std::wstring& item, int timeoutMs = 5000);
 std::vector<std::wstring> menuItems(HWND menu);
 
 void pressButton(HWND button);  // BM_CLICK
+// Sets a control's value as the user's click or choice would leave it.
+void setChecked(HWND checkBox, bool checked);
+void setComboSelection(HWND combo, int index);
+// A date-time picker's value (the SYSTEMTIME travels in a buffer of its process).
+bool setDateTime(HWND picker, const SYSTEMTIME& value);
 
 struct MessageBoxSeen {
     HWND box = nullptr;
