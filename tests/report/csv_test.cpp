@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "report/csv.h"
+#include "report/file_name.h"
 #include "tests/report/csv_reader.h"
 
 namespace {
@@ -67,6 +68,18 @@ TEST(Csv, ReaderRejectsUnquotedBreaksAndOpenQuotes) {
     EXPECT_TRUE(ReadCsv("a,\"b\r\n").malformed);
     EXPECT_TRUE(ReadCsv("a,b").malformed);
     EXPECT_EQ(ReadCsv("a,b,c\r\n").rows.at(0).size(), 3u);
+}
+
+}  // namespace
+
+namespace {
+
+// The save dialog's default names: every part two digits, so names sort by time.
+TEST(FileName, PrefixStampAndExtension) {
+    EXPECT_EQ(TimestampedFileName("日志", dateTimeFromCivil({2024, 1, 2, 3, 4, 5}), "csv"),
+              Text("日志_20240102_030405.csv"));
+    EXPECT_EQ(TimestampedFileName("报告", dateTimeFromCivil({2016, 12, 23, 23, 59, 59}), "html"),
+              Text("报告_20161223_235959.html"));
 }
 
 }  // namespace
