@@ -20,6 +20,8 @@ SAVE_TITLE="导出日志"
 INFO="信息："
 LOG_TAB=1 TIME_SWITCH=4 START_DATE=6 END_DATE=8 TYPE_COMBO=10 LOG_LIST=12
 MANY=3000  # rows in the range beyond the log page's 1000
+LONG=3000000  # rows of the export that is cancelled
+PROGRESS_TEXT=1 CANCEL_BUTTON=3
 
 RUN="$(mktemp -d "$BUILD/export-run.XXXXXX")"
 failures=0
@@ -126,6 +128,31 @@ helper save-as "$SAVE_TITLE" "" || fail "no save dialog to cancel"
 sleep 1
 [ -z "$(ls "$RUN"/*.csv 2>/dev/null | grep -v -e all.csv -e timeouts.csv)" ] && pass "cancelled dialog writes nothing" ||
   fail "a file after a cancelled dialog"
+
+# --- 5: a long export cancelled from its progress window: no file, no leftover. ---
+# Old rows (2023), enough that the export outlasts the window's delay by seconds.
+sql "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < $LONG)
+       INSERT INTO record (name, ip, list_id, time, color, date, type)
+       SELECT 'bulk', '198.18.2.1', 6, 200, 255, '2023-06-01 00:00:00', 3 FROM n;"
+helper check "$TITLE" $TIME_SWITCH 0
+helper combo "$TITLE" $TYPE_COMBO 0
+open_log_menu_item "导出…" || fail "no 导出… in the log menu"
+helper save-as "$SAVE_TITLE" "$(winpath "$RUN/long.csv")" || fail "no save dialog for the long export"
+sleep 1  # the dialog has gone; the progress window has the same title
+if helper find "$SAVE_TITLE" >/dev/null; then
+  progress=$(helper text "$SAVE_TITLE" $PROGRESS_TEXT)
+  helper press "$SAVE_TITLE" $CANCEL_BUTTON
+  pass "progress window shown: $progress"
+  gone=no
+  for _ in $(seq 1 20); do
+    [ -e "$RUN/long.csv.part" ] || { gone=yes; break; }
+    sleep 0.5
+  done
+  [ "$gone" = yes ] && [ ! -e "$RUN/long.csv" ] && pass "cancelled export leaves no file" ||
+    fail "cancelled export left $(ls "$RUN"/long.csv* 2>/dev/null)"
+else
+  fail "no progress window for a long export"
+fi
 
 echo "$failures failures"
 [ "$failures" -eq 0 ]
