@@ -132,9 +132,9 @@ void exportLog(const Text& databasePath) {
     auto job = std::make_unique<ExportJob>();
     job->request = {databasePath, condition, path};
     job->startedAt = tickCount();
-    if (!loadWindow(logExportWindow(), &mainWindow())) return;
-    if (!startThread(exportThread, reinterpret_cast<std::uintptr_t>(job.get()), &job->thread)) {
-        destroyWindow(logExportWindow());
+    const bool windowLoaded = loadWindow(logExportWindow(), &mainWindow());
+    if (!windowLoaded || !startThread(exportThread, reinterpret_cast<std::uintptr_t>(job.get()), &job->thread)) {
+        if (windowLoaded) destroyWindow(logExportWindow());
         messageBox(Text("无法开始导出。"), BoxFlags::Error, "信息：", mainWindow().handle());
         return;
     }
