@@ -7,6 +7,7 @@
 
 #include "app/alerts.h"
 #include "app/globals.h"
+#include "app/program_export.h"
 #include "app/program_history.h"
 #include "app/single_instance.h"
 #include "app/staged_start.h"
@@ -154,6 +155,7 @@ void OnMainWindowCreated() {
     // (seconds on a large log, on a connection of its own) must not hold up
     // the window, and start-up's writes must not wait for them.
     StartLogUpkeep(dir + "database.db");
+    startProgramExport(dir + "database.db");
     setRowHeight(main, windowHandle(mainUnit(MainWin::超级列表框_通讯)), kRowHeight);
     setRowHeight(main, windowHandle(mainUnit(MainWin::超级列表框_日志)), kRowHeight);
     sendMessage(mainUnit(MainWin::选择夹_通讯), kSetTabItemSize, 0, MAKELPARAM(0, kTabHeight));

@@ -44,6 +44,15 @@ Text LogQuerySql(const Text& condition) {
     return "select * from record " + condition + " order by id desc limit 1000;";
 }
 
+Text LogExportSql(const Text& condition) {
+    const Text columns = "select date, name, ip, time, type from record ";
+    return columns + (condition.empty() ? Text() : condition + " ") + "order by id desc;";
+}
+
+Text LogExportCountSql(const Text& condition) {
+    return "select count(*) from record" + (condition.empty() ? Text() : " " + condition) + ";";
+}
+
 Text TaskHostCondition(int id) { return "id=" + toText(id); }
 
 Text HostSaveCondition(int id) { return "id = " + toText(id); }

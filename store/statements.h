@@ -25,6 +25,10 @@ Text LogClearSql();
 Text LogQueryCondition(bool byTime, const Text& start, const Text& end, int type);
 // The newest 1000 log rows matching the condition (empty: all rows).
 Text LogQuerySql(const Text& condition);
+// The log export: every row matching the same condition, newest first, with
+// the columns the file shows; and how many rows that is.
+Text LogExportSql(const Text& condition);
+Text LogExportCountSql(const Text& condition);
 
 // SqliteTable::find conditions for one host: the task registry's form
 // ("id=7") and the host dialog's form ("id = 7").

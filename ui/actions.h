@@ -31,6 +31,8 @@ struct UiActions {
     // Log page and log menu "日志右键".
     std::function<void()> queryLog;  // 按钮_查询日志
     std::function<void()> clearLog;  // 按钮_清空日志, "清空日志"
+    std::function<void()> exportLog;        // "导出…"
+    std::function<void()> cancelLogExport;  // the export's "取消", Esc, close box
     // Tray menu "程序".
     std::function<void()> showMainWindow;  // "显示"
     std::function<void()> openMakerSite;   // "更多软件"

@@ -6,6 +6,7 @@
 #include "runtime/win32/list_view_commands.h"
 #include "runtime/win32/message_box.h"
 #include "store/date_text.h"
+#include "store/log_type_text.h"
 #include "store/sqlite_dataset.h"
 #include "store/sqlite_db.h"
 #include "store/statements.h"
@@ -52,7 +53,7 @@ void appendLogRow(SqliteDataset& rows) {
     setItemText(logList(), row, 1, name);
     setItemText(logList(), row, 2, ip);
     setItemText(logList(), row, 3, toText(time) + " ms");
-    setItemText(logList(), row, 4, type == 3 ? "延迟过高" : "网络不通");
+    setItemText(logList(), row, 4, LogTypeText(type));
 }
 
 int askMainWindow(const char* text, int flags) {
@@ -68,10 +69,14 @@ bool clearLogUnderLock(SqliteDB& db) {
 
 }  // namespace
 
-void queryLog(SqliteDB& db) {
+Text currentLogCondition() {
     bool byTime = timeRangeOn();
-    Text condition = LogQueryCondition(byTime, byTime ? dateOf(日期框_开始日期) : Text(),
-                                       byTime ? dateOf(日期框_结束日期) : Text(), typeFilter());
+    return LogQueryCondition(byTime, byTime ? dateOf(日期框_开始日期) : Text(),
+                             byTime ? dateOf(日期框_结束日期) : Text(), typeFilter());
+}
+
+void queryLog(SqliteDB& db) {
+    const Text condition = currentLogCondition();
     deleteAllItems(logList());
     SqliteDataset rows;
     if (!rows.open(LogQuerySql(condition), db) || !rows.requery()) return;

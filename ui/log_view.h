@@ -3,7 +3,13 @@
 // The user-interface thread only; db is the program's connection.
 #pragma once
 
+#include "runtime/text.h"
+
 class SqliteDB;
+
+// The condition the log page's time range and type give now (LogQueryCondition):
+// the query and the export read the same rows.
+Text currentLogCondition();
 
 void queryLog(SqliteDB& db);
 // Asks first; clears table and list only on Yes. A delete that fails is

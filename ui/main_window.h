@@ -41,6 +41,7 @@ enum MenuItem : int {
     不提醒此主机 = menuItemUnit(主机菜单, 8),  // checked while the current host is muted
     图表 = menuItemUnit(主机菜单, 10),
     清空日志 = menuItemUnit(日志菜单, 0),
+    导出日志 = menuItemUnit(日志菜单, 1),  // "导出…"
 };
 // The captions the program's state changes (their template captions are
 // the other state's).

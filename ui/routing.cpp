@@ -5,6 +5,7 @@
 #include "ui/actions.h"
 #include "ui/colour_picker.h"
 #include "ui/host_dialog.h"
+#include "ui/log_export_window.h"
 #include "ui/main_window.h"
 #include "ui/settings_window.h"
 
@@ -64,6 +65,7 @@ void routeMainWindow() {
     w.setHandler(停止, ControlEvent::Clicked, slot(&UiActions::stopSelectedTask));
     w.setHandler(图表, ControlEvent::Clicked, slot(&UiActions::showGraph));
     w.setHandler(清空日志, ControlEvent::Clicked, slot(&UiActions::clearLog));
+    w.setHandler(导出日志, ControlEvent::Clicked, slot(&UiActions::exportLog));
     w.setHandler(设置, ControlEvent::Clicked, slot(&UiActions::openSettings));
     w.setHandler(暂停提醒, ControlEvent::Clicked, slot(&UiActions::pauseAlerts));
     w.setHandler(不提醒此主机, ControlEvent::Clicked, slot(&UiActions::muteSelectedHost));
@@ -100,6 +102,18 @@ void routeAboutWindow() {
     w.setHandler(标签_网址, ControlEvent::LeftButtonDown, slot(&UiActions::followLink));
 }
 
+// Closing asks the export to stop; the window stays until it has.
+void routeLogExportWindow() {
+    Window& w = logExportWindow();
+    w.setHandler(LogExportWin::按钮_取消导出, ControlEvent::Clicked, slot(&UiActions::cancelLogExport));
+    w.setHandler(WindowEvent::CloseQuery, [](int, int) -> std::optional<int> {
+        auto& cancel = uiActions().cancelLogExport;
+        if (!cancel) return std::nullopt;
+        cancel();
+        return 0;
+    });
+}
+
 }  // namespace
 
 void routeWindowEvents() {
@@ -108,4 +122,5 @@ void routeWindowEvents() {
     routeHostDialog();
     routeAboutWindow();
     routeSettingsWindow();
+    routeLogExportWindow();
 }

@@ -9,7 +9,7 @@ bool registerWindowClass() {
     static bool done = false;
     if (done) return true;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES |
-                                              ICC_STANDARD_CLASSES};
+                                              ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);

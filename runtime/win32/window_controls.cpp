@@ -112,6 +112,7 @@ HWND Window::createControl(const ControlTemplate& c, int unit) {
         break;
     case ControlKind::Tab: cls = WC_TABCONTROLW; style |= WS_TABSTOP; break;
     case ControlKind::ColourPicker: cls = kColourPickerClass; style |= WS_TABSTOP; break;
+    case ControlKind::ProgressBar: cls = PROGRESS_CLASSW; break;
     }
     style |= c.style;
     POINT o = origin(c);

@@ -26,6 +26,7 @@ enum class ControlKind {
     Frame,         // plain rectangular frame panel
     Picture,       // picture box showing a bitmap
     ColourPicker,  // window class registered by the user-interface layer
+    ProgressBar,   // progress bar, range 0..100 unless its attach hook sets another
 };
 
 struct ListColumn {

@@ -25,6 +25,13 @@ TEST(Statements, ComposedTextsAreExact) {
         {HostLoadSql(12), "select * from serverlist where id = 12"},
         {HostDeleteSql(7), "DELETE from serverlist WHERE id = 7"},
         {LogClearSql(), "delete from record"},
+        {LogExportSql(Text()), "select date, name, ip, time, type from record order by id desc;"},
+        {LogExportSql(LogQueryCondition(false, "", "", 4)),
+         "select date, name, ip, time, type from record where type = 4 order by id desc;"},
+        {LogExportCountSql(Text()), "select count(*) from record;"},
+        {LogExportCountSql(LogQueryCondition(true, "2016-12-23 00:00:00", "2016-12-23 23:59:59", 3)),
+         "select count(*) from record where date >='2016-12-23 00:00:00' and date <= '2016-12-23 23:59:59' "
+         "and type = 3;"},
         {TaskHostCondition(7), "id=7"},
         {HostSaveCondition(7), "id = 7"},
         {BeginTransactionSql(), "BEGIN TRANSACTION "},

@@ -47,10 +47,15 @@ void CALLBACK pickFirstItem(HWND owner, UINT, UINT_PTR id, DWORD) {
     KillTimer(owner, id);
     HWND menu = FindWindowW(L"#32768", nullptr);
     auto handle = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
-    wchar_t text[32] = {};
-    GetMenuStringW(handle, 0, text, 32, MF_BYPOSITION);
-    EXPECT_EQ(fromWide(text), Text("清空日志"));
-    EXPECT_EQ(GetMenuItemCount(handle), 1);
+    // Every item of the template, in its order; "清空日志" first.
+    const MenuTemplate& logMenu = mainWindow().layout().menus[MainWin::日志菜单];
+    ASSERT_EQ(GetMenuItemCount(handle), logMenu.itemCount);
+    for (int i = 0; i < logMenu.itemCount; ++i) {
+        wchar_t text[32] = {};
+        GetMenuStringW(handle, i, text, 32, MF_BYPOSITION);
+        EXPECT_EQ(fromWide(text), Text(logMenu.items[i])) << i;
+    }
+    EXPECT_EQ(Text(logMenu.items[0]), Text("清空日志"));
     PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
 }

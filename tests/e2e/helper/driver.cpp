@@ -1,6 +1,7 @@
 #include "tests/e2e/helper/driver.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include "tests/e2e/helper/menu_reader.h"
 #include "tests/e2e/helper/remote_buffer.h"
@@ -23,11 +24,12 @@ BOOL CALLBACK matchWindow(HWND hwnd, LPARAM lp) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     if (f->pid && pid != f->pid) return TRUE;
-    if (f->cls) {
-        wchar_t cls[64] = {};
-        GetClassNameW(hwnd, cls, 64);
-        if (wcscmp(cls, f->cls) != 0) return TRUE;
-    }
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (f->cls && wcscmp(cls, f->cls) != 0) return TRUE;
+    // The tray's balloon carries the program's title too; it is never the
+    // window a test means.
+    if (!f->cls && wcscmp(cls, TOOLTIPS_CLASSW) == 0) return TRUE;
     if (f->title && text(hwnd) != *f->title) return TRUE;
     f->found = hwnd;
     return FALSE;
@@ -164,6 +166,19 @@ void pressButton(HWND button) {
     PostMessageW(button, BM_CLICK, 0, 0);
 }
 
+void setChecked(HWND checkBox, bool checked) {
+    SendMessageW(checkBox, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void setComboSelection(HWND combo, int index) { SendMessageW(combo, CB_SETCURSEL, index, 0); }
+
+bool setDateTime(HWND picker, const SYSTEMTIME& value) {
+    RemoteBuffer remote(picker, sizeof(SYSTEMTIME));
+    if (!remote.valid()) return false;
+    remote.write(0, &value, sizeof value);
+    return SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(remote.at(0))) != 0;
+}
+
 MessageBoxSeen findMessageBox(const std::wstring& caption, DWORD pid, int timeoutMs) {
     MessageBoxSeen seen;
     seen.box = waitFor({&caption, L"#32770", pid, nullptr}, timeoutMs);
@@ -177,6 +192,25 @@ bool answerMessageBox(HWND box, int buttonId) {
     HWND button = GetDlgItem(box, buttonId);
     if (!button) return false;
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
+bool answerSaveDialog(const std::wstring& title, const std::wstring& path, DWORD pid, int timeoutMs) {
+    HWND dialog = waitFor({&title, L"#32770", pid, nullptr}, timeoutMs);
+    if (!dialog) return false;
+    if (path.empty()) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return true;
+    }
+    // The explorer-style dialog's file name is a combo box (cmb13) with an
+    // edit inside; the old style has a plain edit (edt1).
+    HWND name = GetDlgItem(dialog, cmb13);
+    if (!name) name = GetDlgItem(dialog, edt1);
+    if (!name) return false;
+    SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     return true;
 }
 

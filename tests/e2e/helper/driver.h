@@ -55,6 +55,11 @@ bool chooseMenuItem(const std::wstring& item, int timeoutMs = 5000);
 std::vector<std::wstring> menuItems(HWND menu);
 
 void pressButton(HWND button);  // BM_CLICK
+// Sets a control's value as the user's click or choice would leave it.
+void setChecked(HWND checkBox, bool checked);
+void setComboSelection(HWND combo, int index);
+// A date-time picker's value (the SYSTEMTIME travels in a buffer of its process).
+bool setDateTime(HWND picker, const SYSTEMTIME& value);
 
 struct MessageBoxSeen {
     HWND box = nullptr;
@@ -65,6 +70,13 @@ struct MessageBoxSeen {
 MessageBoxSeen findMessageBox(const std::wstring& caption, DWORD pid, int timeoutMs = 10000);
 // Presses the box's button with this id (IDOK, IDYES, ...).
 bool answerMessageBox(HWND box, int buttonId);
+
+// The system's save-file dialog titled `title` (of process pid when pid !=
+// 0): types `path` into its file-name box and presses its Save button, as
+// a person would; with an empty path presses Cancel. False when no such
+// dialog appeared or it has no file-name box.
+bool answerSaveDialog(const std::wstring& title, const std::wstring& path, DWORD pid = 0,
+                      int timeoutMs = 10000);
 
 std::string utf8(const std::wstring& text);
 std::wstring wide(const std::string& utf8Text);

@@ -12,7 +12,13 @@
 //   menu-items                      items of the open popup menu
 //   menu-choose TEXT                picks the item with this text of the open popup menu
 //   press TITLE ID                  clicks a button
-//   answer-box CAPTION BUTTON_ID    prints the box's text and presses the button
+//   check TITLE ID 0|1              sets a check box
+//   combo TITLE ID INDEX            selects a combo list's item
+//   date TITLE ID Y M D h m s       sets a date-time picker
+//   answer-box CAPTION BUTTON_ID    prints the box's text, presses the button and waits
+//                                   for the box to go
+//   save-as TITLE PATH              types PATH into the save-file dialog TITLE and
+//                                   presses Save (an empty PATH: Cancel)
 //   show TITLE max|restore|min
 //   tooltips                        per tooltip window of other processes (the tray's
 //                                   tips and balloons): visible<TAB>title<TAB>tool texts,
@@ -28,6 +34,8 @@
 #include "tests/e2e/helper/tooltip_reader.h"
 
 namespace {
+
+constexpr int kGoneTimeoutMs = 5000, kPollMs = 50;
 
 void print(const std::wstring& line) { std::printf("%s\n", e2e::utf8(line).c_str()); }
 
@@ -57,11 +65,16 @@ int run(int argc, wchar_t** argv) {
         return 0;
     }
     if (verb == "menu-choose") return e2e::chooseMenuItem(wideArg(2)) ? 0 : 1;
+    if (verb == "save-as") return e2e::answerSaveDialog(wideArg(2), wideArg(3)) ? 0 : 1;
     if (verb == "answer-box") {
         auto seen = e2e::findMessageBox(wideArg(2), 0);
         if (!seen.box) return 1;
         print(seen.text);
-        return e2e::answerMessageBox(seen.box, number(3)) ? 0 : 1;
+        if (!e2e::answerMessageBox(seen.box, number(3))) return 1;
+        // Gone before the next verb: a click posted while the box still
+        // holds its owner disabled would be lost.
+        for (int waited = 0; IsWindow(seen.box) && waited < kGoneTimeoutMs; waited += kPollMs) Sleep(kPollMs);
+        return 0;
     }
     HWND window = e2e::findWindow(wideArg(2));
     if (!window) return 1;
@@ -87,6 +100,18 @@ int run(int argc, wchar_t** argv) {
     } else if (verb == "tab") return e2e::selectTab(target, number(4)) ? 0 : 1;
     else if (verb == "rightclick") e2e::rightClick(target, number(4), number(5));
     else if (verb == "press") e2e::pressButton(target);
+    else if (verb == "check") e2e::setChecked(target, number(4) != 0);
+    else if (verb == "combo") e2e::setComboSelection(target, number(4));
+    else if (verb == "date") {
+        SYSTEMTIME t{};
+        t.wYear = static_cast<WORD>(number(4));
+        t.wMonth = static_cast<WORD>(number(5));
+        t.wDay = static_cast<WORD>(number(6));
+        t.wHour = static_cast<WORD>(number(7));
+        t.wMinute = static_cast<WORD>(number(8));
+        t.wSecond = static_cast<WORD>(number(9));
+        return e2e::setDateTime(target, t) ? 0 : 1;
+    }
     else if (verb == "show") {
         std::string how = arg(3);
         ShowWindow(window, how == "max" ? SW_MAXIMIZE : how == "min" ? SW_MINIMIZE : SW_RESTORE);
