@@ -1,6 +1,7 @@
 #include "tests/e2e/helper/driver.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include "tests/e2e/helper/menu_reader.h"
 #include "tests/e2e/helper/remote_buffer.h"
@@ -177,6 +178,25 @@ bool answerMessageBox(HWND box, int buttonId) {
     HWND button = GetDlgItem(box, buttonId);
     if (!button) return false;
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
+bool answerSaveDialog(const std::wstring& title, const std::wstring& path, DWORD pid, int timeoutMs) {
+    HWND dialog = waitFor({&title, L"#32770", pid, nullptr}, timeoutMs);
+    if (!dialog) return false;
+    if (path.empty()) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return true;
+    }
+    // The explorer-style dialog's file name is a combo box (cmb13) with an
+    // edit inside; the old style has a plain edit (edt1).
+    HWND name = GetDlgItem(dialog, cmb13);
+    if (!name) name = GetDlgItem(dialog, edt1);
+    if (!name) return false;
+    SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     return true;
 }
 

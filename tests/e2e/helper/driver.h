@@ -66,6 +66,13 @@ MessageBoxSeen findMessageBox(const std::wstring& caption, DWORD pid, int timeou
 // Presses the box's button with this id (IDOK, IDYES, ...).
 bool answerMessageBox(HWND box, int buttonId);
 
+// The system's save-file dialog titled `title` (of process pid when pid !=
+// 0): types `path` into its file-name box and presses its Save button, as
+// a person would; with an empty path presses Cancel. False when no such
+// dialog appeared or it has no file-name box.
+bool answerSaveDialog(const std::wstring& title, const std::wstring& path, DWORD pid = 0,
+                      int timeoutMs = 10000);
+
 std::string utf8(const std::wstring& text);
 std::wstring wide(const std::string& utf8Text);
 

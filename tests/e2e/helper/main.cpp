@@ -13,6 +13,8 @@
 //   menu-choose TEXT                picks the item with this text of the open popup menu
 //   press TITLE ID                  clicks a button
 //   answer-box CAPTION BUTTON_ID    prints the box's text and presses the button
+//   save-as TITLE PATH              types PATH into the save-file dialog TITLE and
+//                                   presses Save (an empty PATH: Cancel)
 //   show TITLE max|restore|min
 //   tooltips                        per tooltip window of other processes (the tray's
 //                                   tips and balloons): visible<TAB>title<TAB>tool texts,
@@ -57,6 +59,7 @@ int run(int argc, wchar_t** argv) {
         return 0;
     }
     if (verb == "menu-choose") return e2e::chooseMenuItem(wideArg(2)) ? 0 : 1;
+    if (verb == "save-as") return e2e::answerSaveDialog(wideArg(2), wideArg(3)) ? 0 : 1;
     if (verb == "answer-box") {
         auto seen = e2e::findMessageBox(wideArg(2), 0);
         if (!seen.box) return 1;
