@@ -9,12 +9,11 @@
 # the prefix's registered browser, which here is a recorder program.
 #
 # Usage (inside the namespace, as root):
-#   tests/e2e/report_e2e.sh BUILD_DIR [SHOTS_DIR]
-# SHOTS_DIR: also save a screenshot of the dialog there.
+#   tests/e2e/report_e2e.sh BUILD_DIR
+# The Wine prefix is $QERNO_WINEPREFIX, one of the test's own.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD="$1"
-SHOTS="${2:-}"
 export WINEPREFIX="${QERNO_WINEPREFIX:?the prefix of this test}"
 export QERNO_WINEPREFIX="$WINEPREFIX"
 export QERNO_TEST_HOLDBACK_SECONDS=3
@@ -111,11 +110,6 @@ wait_until "the outage row closed" sql "SELECT count(*) FROM outage WHERE list_i
 
 # --- The report, "生成后打开" off: the file only. ---
 open_dialog || exit 1
-# The dialog as it opens, cut from the screen.
-if [ -n "$SHOTS" ]; then
-  read -r x y w h < <(helper geometry "$DIALOG" 0)
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$SHOTS/screenshot-report-dialog.png" 2>/dev/null
-fi
 helper press "$DIALOG" $KEEP_OPEN >/dev/null   # on by default: off
 generate "报告_e2e.html"
 REPORT="$RUN/报告_e2e.html"
