@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
