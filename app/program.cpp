@@ -7,6 +7,7 @@
 #include "app/exit_steps.h"
 #include "app/globals.h"
 #include "app/main_actions.h"
+#include "app/report_actions.h"
 #include "crashguard/win32/crash_guard.h"
 #include "runtime/random.h"
 #include "runtime/win32/program.h"
@@ -37,6 +38,7 @@ void runProgram() {
     installMainActions();
     installHostActions(programDatabase());
     installAlertActions();
+    installReportActions();
     routeWindowEvents();
     // The crash guard's record for this thread: linked here, in the entry
     // routine, so that it covers the rest of start-up and the message loop.

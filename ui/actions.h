@@ -39,11 +39,17 @@ struct UiActions {
     std::function<void()> exitProgram;     // "退出"
     std::function<void()> openSettings;    // "设置…"
     std::function<void()> pauseAlerts;     // "暂停提醒 1 小时" / "恢复提醒"
+    std::function<void()> openReport;      // "报告…", and "生成报告…" of the log menu
     // The main window's menu items whose look follows the program's state.
     std::function<MenuItemLook(int unit)> mainMenuLook;
     // Settings window.
     std::function<void()> fillSettings;    // created
     std::function<void()> saveSettings;    // "确定"
+    // Report dialog.
+    std::function<void()> fillReport;         // created
+    std::function<void()> reportHostsChosen;  // 选择框_全部主机 clicked
+    std::function<void()> generateReport;     // "生成"
+    std::function<void()> exportReportCsv;    // "导出 CSV"
     // Host dialog and about window.
     std::function<void()> saveHost;        // 按钮1
     std::function<void(int hostId)> hostDialogShown;  // "添加" (0) or "修改" (the host) opened it

@@ -18,10 +18,10 @@ const ListColumn kLogColumns[] = {
     {"延时", 100, LVCFMT_LEFT}, {"状态", 100, LVCFMT_LEFT},
 };
 
-const char* const kTrayMenu[] = {"显示", "设置…", "暂停提醒 1 小时", "-", "关于程序", "更多软件", "-", "退出"};
+const char* const kTrayMenu[] = {"显示", "设置…", "报告…", "暂停提醒 1 小时", "-", "关于程序", "更多软件", "-", "退出"};
 const char* const kHostMenu[] = {"添加", "修改", "删除", "-", "全部启动", "全部停止", "启动", "停止",
                                  "不提醒此主机", "-", "图表"};
-const char* const kLogMenu[] = {"清空日志", "导出…"};
+const char* const kLogMenu[] = {"清空日志", "导出…", "生成报告…"};
 const MenuTemplate kMenus[] = {
     {"程序", kTrayMenu, countOf(kTrayMenu)},
     {"菜单", kHostMenu, countOf(kHostMenu)},

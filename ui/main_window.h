@@ -27,10 +27,11 @@ enum Menu : int { 程序菜单 = 0, 主机菜单 = 1, 日志菜单 = 2 };
 enum MenuItem : int {
     显示 = menuItemUnit(程序菜单, 0),
     设置 = menuItemUnit(程序菜单, 1),
-    暂停提醒 = menuItemUnit(程序菜单, 2),  // "恢复提醒" while paused
-    关于程序 = menuItemUnit(程序菜单, 4),
-    更多软件 = menuItemUnit(程序菜单, 5),
-    退出 = menuItemUnit(程序菜单, 7),
+    报告 = menuItemUnit(程序菜单, 2),
+    暂停提醒 = menuItemUnit(程序菜单, 3),  // "恢复提醒" while paused
+    关于程序 = menuItemUnit(程序菜单, 5),
+    更多软件 = menuItemUnit(程序菜单, 6),
+    退出 = menuItemUnit(程序菜单, 8),
     添加 = menuItemUnit(主机菜单, 0),
     修改 = menuItemUnit(主机菜单, 1),
     删除 = menuItemUnit(主机菜单, 2),
@@ -42,6 +43,7 @@ enum MenuItem : int {
     图表 = menuItemUnit(主机菜单, 10),
     清空日志 = menuItemUnit(日志菜单, 0),
     导出日志 = menuItemUnit(日志菜单, 1),  // "导出…"
+    生成报告 = menuItemUnit(日志菜单, 2),
 };
 // The captions the program's state changes (their template captions are
 // the other state's).

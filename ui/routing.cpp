@@ -7,6 +7,7 @@
 #include "ui/host_dialog.h"
 #include "ui/log_export_window.h"
 #include "ui/main_window.h"
+#include "ui/report_dialog.h"
 #include "ui/settings_window.h"
 
 namespace {
@@ -67,6 +68,8 @@ void routeMainWindow() {
     w.setHandler(清空日志, ControlEvent::Clicked, slot(&UiActions::clearLog));
     w.setHandler(导出日志, ControlEvent::Clicked, slot(&UiActions::exportLog));
     w.setHandler(设置, ControlEvent::Clicked, slot(&UiActions::openSettings));
+    w.setHandler(报告, ControlEvent::Clicked, slot(&UiActions::openReport));
+    w.setHandler(生成报告, ControlEvent::Clicked, slot(&UiActions::openReport));
     w.setHandler(暂停提醒, ControlEvent::Clicked, slot(&UiActions::pauseAlerts));
     w.setHandler(不提醒此主机, ControlEvent::Clicked, slot(&UiActions::muteSelectedHost));
     w.setMenuLook([](int unit) {
@@ -84,6 +87,15 @@ void routeSettingsWindow() {
         destroyWindow(settingsWindow());
         return std::nullopt;
     });
+}
+
+void routeReportDialog() {
+    using namespace ReportDlg;
+    Window& w = reportDialog();
+    w.setHandler(WindowEvent::Created, slot(&UiActions::fillReport));
+    w.setHandler(选择框_全部主机, ControlEvent::Clicked, slot(&UiActions::reportHostsChosen));
+    w.setHandler(按钮_生成, ControlEvent::Clicked, slot(&UiActions::generateReport));
+    w.setHandler(按钮_导出CSV, ControlEvent::Clicked, slot(&UiActions::exportReportCsv));
 }
 
 void routeHostDialog() {
@@ -123,4 +135,5 @@ void routeWindowEvents() {
     routeAboutWindow();
     routeSettingsWindow();
     routeLogExportWindow();
+    routeReportDialog();
 }

@@ -56,6 +56,21 @@ int itemData(Unit list, int item) {
     return static_cast<int>(cell.lParam);
 }
 
+// The state image of a check-box list: 1 unticked, 2 ticked (0: none).
+constexpr UINT kUnticked = 1, kTicked = 2;
+
+bool itemChecked(Unit list, int item) {
+    const auto state = static_cast<UINT>(send(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK));
+    return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(kTicked);
+}
+
+void setItemChecked(Unit list, int item, bool checked) {
+    LVITEMW cell{};
+    cell.stateMask = LVIS_STATEIMAGEMASK;
+    cell.state = INDEXTOSTATEIMAGEMASK(checked ? kTicked : kUnticked);
+    send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
+}
+
 int itemImage(Unit list, int item, int column) {
     LVITEMW cell{};
     cell.mask = LVIF_IMAGE;

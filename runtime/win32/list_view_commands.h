@@ -24,6 +24,10 @@ void setItemImage(Unit list, int item, int column = 0, int image = -1);
 
 int itemData(Unit list, int item);  // 0 for an item that does not exist
 
+// The tick of an item of a list with check boxes (LVS_EX_CHECKBOXES).
+bool itemChecked(Unit list, int item);
+void setItemChecked(Unit list, int item, bool checked);
+
 // The cell's image index; -1 for none or an item that does not exist.
 int itemImage(Unit list, int item, int column = 0);
 

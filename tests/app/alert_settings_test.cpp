@@ -134,13 +134,13 @@ protected:
 };
 
 TEST_F(AlertActionsTest, TrayMenuKeepsItsItemsAndPauseTurnsIntoResume) {
-    const std::vector<Text> running = {"显示", "设置…", "暂停提醒 1 小时", "-", "关于程序", "更多软件", "-", "退出"};
+    const std::vector<Text> running = {"显示", "设置…", "报告…", "暂停提醒 1 小时", "-", "关于程序", "更多软件", "-", "退出"};
     EXPECT_EQ(popUp(MainWin::程序菜单).texts, running);
 
     mainWindow().raise(MainWin::暂停提醒, ControlEvent::Clicked);
     EXPECT_TRUE(programHealth().paused(healthNow()));
     std::vector<Text> paused = running;
-    paused[2] = "恢复提醒";
+    paused[3] = "恢复提醒";
     EXPECT_EQ(popUp(MainWin::程序菜单).texts, paused);
 
     mainWindow().raise(MainWin::暂停提醒, ControlEvent::Clicked);

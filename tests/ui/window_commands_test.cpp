@@ -56,6 +56,8 @@ void CALLBACK pickFirstItem(HWND owner, UINT, UINT_PTR id, DWORD) {
         EXPECT_EQ(fromWide(text), Text(logMenu.items[i])) << i;
     }
     EXPECT_EQ(Text(logMenu.items[0]), Text("清空日志"));
+    EXPECT_EQ(Text(logMenu.items[1]), Text("导出…"));
+    EXPECT_EQ(Text(logMenu.items[2]), Text("生成报告…"));
     PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
 }
