@@ -94,6 +94,12 @@ HWND otherBox(HWND besides) {
 
 int rowCount(HWND list);
 
+// What did not happen within kDoneLimitMs, for the figure's line.
+int failed(const char* what, int shown) {
+    std::printf("failed=\"%s within %d ms\" rows_shown=%d\n", what, kDoneLimitMs, shown);
+    return 1;
+}
+
 int clearLog(HWND window) {
     e2e::selectTab(e2e::control(window, kTabs), kLogPage);
     HWND log = e2e::control(window, kLogList);
@@ -105,7 +111,7 @@ int clearLog(HWND window) {
     e2e::pressButton(e2e::control(window, kClearLogButton));
     HWND ask = nullptr;
     while (!(ask = otherBox(nullptr)) && nowMs() - pressed < kDoneLimitMs) Sleep(kPollMs);
-    if (!ask) return 1;
+    if (!ask) return failed("no question box", shown);
     const double askMs = nowMs() - pressed;
     const double from = nowMs();
     e2e::answerMessageBox(ask, IDYES);
@@ -114,7 +120,7 @@ int clearLog(HWND window) {
     HWND done = nullptr;
     while (!(done = otherBox(ask)) && nowMs() - from < kDoneLimitMs) Sleep(kPollMs);
     const double ms = nowMs() - from;
-    if (!done) return 1;
+    if (!done) return failed("no result box", shown);
     std::printf("clear_ms=%.1f rows_shown=%d box_ms=%.1f question_box_ms=%.1f result=%s\n", emptiedMs, shown, ms,
                 askMs, e2e::utf8(e2e::text(GetDlgItem(done, 0xFFFF))).c_str());
     e2e::answerMessageBox(done, IDOK);
@@ -149,9 +155,9 @@ int deleteHost(HWND window) {
     RECT r{};
     GetClientRect(header, &r);
     e2e::rightClick(list, 60, r.bottom + 8);
-    if (!e2e::findPopupMenu(kDoneLimitMs)) return 1;
+    if (!e2e::findPopupMenu(kDoneLimitMs)) return failed("no host menu", before);
     const double from = nowMs();
-    if (!e2e::chooseMenuItem(kDeleteItem)) return 1;
+    if (!e2e::chooseMenuItem(kDeleteItem)) return failed("no delete item", before);
     int after = before;
     while ((after = rowCount(list)) == before && nowMs() - from < kDoneLimitMs) Sleep(kPollMs);
     const double ms = nowMs() - from;
