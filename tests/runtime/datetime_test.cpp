@@ -104,7 +104,9 @@ TEST(DateTimeValue, LocalDateTimeOfAnInstantInItsZone) {
     };
     for (const Case& c : cases) {
         LocalZone zone(c.zone);
-        EXPECT_EQ(localDateTime(kInstant).value, dateTimeFromCivil(c.local).value) << c.zone;
+        // In seconds, to the half second: 32-bit builds round doubles differently.
+        EXPECT_NEAR(localDateTime(kInstant).value * 86400.0, dateTimeFromCivil(c.local).value * 86400.0, 0.5)
+            << c.zone;
     }
     LocalZone zone("CST-8");
     const std::time_t t = std::time(nullptr);
