@@ -1,5 +1,7 @@
 #include "monitor/task_worker.h"
 
+#include <ctime>
+
 #include "monitor/log_write.h"
 #include "monitor/monitor_context.h"
 #include "monitor/status_text.h"
@@ -22,11 +24,13 @@ constexpr int kProbeTimeoutMs = 1000;
 MonitorTask::MonitorTask(TaskParams params) : params_(std::move(params)) {}
 
 void MonitorTask::runCycle() {
-    const Text date = FormatDateTime(now());
+    // The log row's date is the cycle's start; its text is made only for a
+    // logged cycle, which an answering host's cycle seldom is.
+    const std::time_t started = std::time(nullptr);
     const std::int32_t status = ProbeHost(params_.target, " ", reply_, kProbeTimeoutMs, true, probe_);
     const auto roundTrip = static_cast<std::int32_t>(reply_.reply.roundTripTime);
     const Classification c = Classify(roundTrip, status, params_.thresholds);
-    if (c.level >= 3 && params_.logFlag) logCycle(c, date);
+    if (c.level >= 3 && params_.logFlag) logCycle(c, FormatDateTime(localDateTime(started)));
 
     // Rounded to a 32-bit float at both steps, as the average always was.
     average_ = static_cast<float>(static_cast<double>(average_) * 10 + c.effectiveLatency);

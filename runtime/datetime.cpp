@@ -71,8 +71,9 @@ CivilTime civilFromDateTime(DateTime value) {
     return c;
 }
 
-DateTime now() {
-    std::time_t t = std::time(nullptr);
+DateTime now() { return localDateTime(std::time(nullptr)); }
+
+DateTime localDateTime(std::time_t t) {
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &t);

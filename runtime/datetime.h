@@ -1,6 +1,8 @@
 // Date-time commands on DateTime (OLE date: days since 1899-12-30).
 #pragma once
 
+#include <ctime>
+
 #include "runtime/values.h"
 
 struct CivilTime {
@@ -13,6 +15,11 @@ DateTime dateTimeFromCivil(const CivilTime& civil);  // fields assumed valid
 CivilTime civilFromDateTime(DateTime value);         // rounded to whole seconds
 
 DateTime now();  // local time, whole seconds
+// The same in two steps, for a caller that needs the local time of an
+// instant only sometimes: the clock is cheap to read, the conversion to
+// local time is not (under Wine about three times the clock's cost).
+// localDateTime(std::time(nullptr)) is now().
+DateTime localDateTime(std::time_t instant);
 int yearOf(DateTime value);
 int monthOf(DateTime value);
 int dayOf(DateTime value);

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <string>
 
 #include "runtime/datetime.h"
 
@@ -61,3 +64,51 @@ TEST(DateTimeValue, NowIsWholeSecondsAndPlausible) {
 }
 
 }  // namespace
+
+// The local time of an instant follows the time zone in force: the zone is
+// set for the test (TZ) and put back after it.
+class LocalZone {
+public:
+    explicit LocalZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) old_ = old, had_ = true;
+        set(zone);
+    }
+    ~LocalZone() { set(had_ ? old_.c_str() : nullptr); }
+    LocalZone(const LocalZone&) = delete;
+    LocalZone& operator=(const LocalZone&) = delete;
+
+private:
+    static void set(const char* zone) {
+#ifdef _WIN32
+        _putenv_s("TZ", zone ? zone : "");
+        _tzset();
+#else
+        if (zone) setenv("TZ", zone, 1);
+        else unsetenv("TZ");
+        tzset();
+#endif
+    }
+    std::string old_;
+    bool had_ = false;
+};
+
+TEST(DateTimeValue, LocalDateTimeOfAnInstantInItsZone) {
+    constexpr std::time_t kInstant = 1700000000;  // 2023-11-14 22:13:20 UTC
+    struct Case {
+        const char* zone;
+        CivilTime local;
+    } cases[] = {
+        {"UTC0", {2023, 11, 14, 22, 13, 20}},
+        {"CST-8", {2023, 11, 15, 6, 13, 20}},  // eight hours east: the next day
+        {"EST5", {2023, 11, 14, 17, 13, 20}},
+    };
+    for (const Case& c : cases) {
+        LocalZone zone(c.zone);
+        // In seconds, to the half second: 32-bit builds round doubles differently.
+        EXPECT_NEAR(localDateTime(kInstant).value * 86400.0, dateTimeFromCivil(c.local).value * 86400.0, 0.5)
+            << c.zone;
+    }
+    LocalZone zone("CST-8");
+    const std::time_t t = std::time(nullptr);
+    EXPECT_NEAR(localDateTime(t).value * 86400.0, now().value * 86400.0, 1.0) << "now() is the clock's local time";
+}

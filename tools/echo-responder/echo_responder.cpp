@@ -8,6 +8,10 @@
 //                                        (from ROUTER, the first address of the rules' /24 + .254)
 // Requests to addresses without a rule are never answered. Runs until
 // SIGTERM or SIGINT. The device must exist (ip tuntap add ... mode tun).
+// QERNO_ECHO_REQUEST_LOG=FILE: every echo request read is also written there
+// as "SECONDS.MICROSECONDS ADDR" (wall clock, at the read), for benchmarks
+// that time each requester's cycle; the file is flushed every
+// kLogFlushMs, so a reader sees it at most that late.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <linux/if.h>
@@ -15,6 +19,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -43,6 +48,8 @@ struct Pending {
     std::vector<uint8_t> packet;
     bool operator>(const Pending& o) const { return due > o.due; }
 };
+
+constexpr int kLogFlushMs = 200;
 
 volatile sig_atomic_t g_stop = 0;
 void onSignal(int) { g_stop = 1; }
@@ -95,6 +102,40 @@ std::vector<uint8_t> unreachable(const uint8_t* req, size_t ihl, uint32_t router
     fixIpHeader(p, 20);
     return p;
 }
+
+// The request log of QERNO_ECHO_REQUEST_LOG: one line per request.
+class RequestLog {
+public:
+    RequestLog() {
+        const char* path = std::getenv("QERNO_ECHO_REQUEST_LOG");
+        if (path && *path) file_ = std::fopen(path, "w");
+    }
+    ~RequestLog() {
+        if (file_) std::fclose(file_);
+    }
+    RequestLog(const RequestLog&) = delete;
+    RequestLog& operator=(const RequestLog&) = delete;
+
+    void add(uint32_t dst) {
+        if (!file_) return;
+        timeval now{};
+        gettimeofday(&now, nullptr);
+        char address[INET_ADDRSTRLEN] = "";
+        inet_ntop(AF_INET, &dst, address, sizeof address);
+        std::fprintf(file_, "%ld.%06ld %s\n", static_cast<long>(now.tv_sec), static_cast<long>(now.tv_usec),
+                     address);
+    }
+    // Writes out what is buffered once kLogFlushMs have passed since the last time.
+    void flushNow() {
+        if (!file_ || Clock::now() < nextFlush_) return;
+        std::fflush(file_);
+        nextFlush_ = Clock::now() + std::chrono::milliseconds(kLogFlushMs);
+    }
+
+private:
+    std::FILE* file_ = nullptr;
+    Clock::time_point nextFlush_;
+};
 
 int openTun(const char* name) {
     int fd = open("/dev/net/tun", O_RDWR | O_CLOEXEC);
@@ -152,8 +193,10 @@ int main(int argc, char** argv) {
     std::mt19937 random(std::random_device{}());
     std::priority_queue<Pending, std::vector<Pending>, std::greater<Pending>> pending;
     uint8_t buf[65536];
+    RequestLog requests;
     while (!g_stop) {
-        int waitMs = 1000;
+        requests.flushNow();
+        int waitMs = kLogFlushMs;
         if (!pending.empty()) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(pending.top().due - Clock::now());
             waitMs = left.count() < 0 ? 0 : static_cast<int>(left.count()) + 1;
@@ -172,6 +215,7 @@ int main(int argc, char** argv) {
         if (static_cast<size_t>(n) < ihl + 8 || buf[ihl] != 8) continue;  // echo requests only
         uint32_t dst;
         std::memcpy(&dst, buf + 16, 4);
+        requests.add(dst);
         auto it = rules.find(dst);
         if (it == rules.end()) continue;  // silent host
         const Rule& rule = it->second;
