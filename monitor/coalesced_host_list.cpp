@@ -18,7 +18,10 @@ CoalescedHostList::Cell* CoalescedHostList::heldCell(int row, int column) {
         return nullptr;
     }
     auto [at, added] = hostIndex_.try_emplace(owner->second, hosts_.size());
-    if (added) hosts_.push_back({owner->second, {}});
+    if (added) {
+        hosts_.push_back({owner->second, {}});
+        if (hosts_.size() == 1 && heldFirst_) heldFirst_();
+    }
     std::vector<Cell>& cells = hosts_[at->second].cells;
     auto cell = std::find_if(cells.begin(), cells.end(), [column](const Cell& c) { return c.column == column; });
     if (cell != cells.end()) return &*cell;

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -27,7 +28,10 @@
 
 class CoalescedHostList : public HostList {
 public:
-    explicit CoalescedHostList(HostList& list) : list_(list) {}
+    // heldFirst, when given, is called whenever a write is held while nothing
+    // else is: the owner's cue to arrange a flush.
+    explicit CoalescedHostList(HostList& list, std::function<void()> heldFirst = {})
+        : list_(list), heldFirst_(std::move(heldFirst)) {}
     CoalescedHostList(const CoalescedHostList&) = delete;
     CoalescedHostList& operator=(const CoalescedHostList&) = delete;
 
@@ -57,6 +61,7 @@ private:
     void writeHost(const Host& host, int row);
 
     HostList& list_;
+    std::function<void()> heldFirst_;
     std::vector<Host> hosts_;                        // first written first
     std::unordered_map<std::int32_t, std::size_t> hostIndex_;  // id -> hosts_
     std::unordered_map<int, std::int32_t> hostOfRow_;          // as findRow() last gave it

@@ -19,7 +19,8 @@ TaskStatusMessage report(std::int32_t host, std::int32_t rtt, std::int32_t colou
 
 TEST(CoalescedHostList, NewestValuePerCellReachesTheListOnceAtTheFlush) {
     MemoryHostList list({3, 7});
-    CoalescedHostList held(list);
+    int cues = 0;  // one per held period, to arrange its flush
+    CoalescedHostList held(list, [&] { ++cues; });
     StatusReceiver receiver(held);
     receiver.apply(report(7, 20, 0x00FF00, 1));
     receiver.apply(report(3, 40, 0x0000FF, 4));
@@ -27,6 +28,7 @@ TEST(CoalescedHostList, NewestValuePerCellReachesTheListOnceAtTheFlush) {
     receiver.apply(report(7, 30, -1, 3));  // colour and image stay as the last report set them
     EXPECT_EQ(list.touched(), 0u);
     EXPECT_EQ(held.heldWrites(), 10);  // host 7: 3 texts, colours, image; host 3 the same
+    EXPECT_EQ(cues, 1);
 
     held.flush();
     EXPECT_FALSE(held.holding());
@@ -42,6 +44,8 @@ TEST(CoalescedHostList, NewestValuePerCellReachesTheListOnceAtTheFlush) {
 
     held.flush();  // nothing held: no run
     EXPECT_EQ(list.runs.size(), 1u);
+    receiver.apply(report(3, 41, -1, 4));
+    EXPECT_EQ(cues, 2);
 }
 
 TEST(CoalescedHostList, ListenersHearEveryReportInOrderBeforeTheFlush) {
