@@ -2,6 +2,7 @@
 
 #include "app/exit_steps.h"
 #include "app/globals.h"
+#include "app/held_host_list.h"
 #include "app/startup.h"
 #include "monitor/monitor_context.h"
 #include "monitor/not_started.h"
@@ -14,7 +15,6 @@
 #include "store/host_record.h"
 #include "store/sqlite_table.h"
 #include "ui/actions.h"
-#include "ui/host_list_view.h"
 #include "ui/main_window.h"
 #include "ui/tray.h"
 
@@ -42,11 +42,6 @@ void fill(Slot& slot, Action action) {
     if (!slot) slot = action;
 }
 
-HostListView& programHostList() {
-    static HostListView list;  // keeps the rows it found between messages
-    return list;
-}
-
 // Rows of hosts whose task failed to start show "未启动", also over the
 // late last report of the task a failed restart replaced.
 void followFailedStarts() {
@@ -65,6 +60,7 @@ StatusReceiver& programStatusReceiver() {
 
 int ApplyStatusReport(int wParam, int) {
     programStatusReceiver().receive(static_cast<std::uintptr_t>(static_cast<unsigned>(wParam)));
+    flushHostListIfDue();
     return 0;
 }
 

@@ -21,6 +21,7 @@ StatusReceiver& programStatusReceiver();
 
 // The notification receiver's handler: applies one task status message
 // (wParam: its hand-off block) to the host list, then to the listeners.
+// The list's cells show it at the next flush (app/held_host_list.h).
 int ApplyStatusReport(int wParam, int lParam);
 
 // "退出": stops the tasks, removes the tray icon, closes the main window and

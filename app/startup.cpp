@@ -90,6 +90,7 @@ void listAndStartHosts(SqliteTable& table) {
     db.beginTransaction();
     openHostTable(table, db);
     const int count = table.recordCount();
+    ListFillGuard fill(list, count);
     table.moveFirst();
     for (int i = 1; i <= count; ++i) {
         HostRecord host;

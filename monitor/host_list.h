@@ -19,4 +19,8 @@ public:
     virtual void setCellColors(int row, int column, std::int32_t textColor,
                                std::int32_t backColor) = 0;
     virtual void setCellImage(int row, int column, int image) = 0;
+    // Around a run of `writes` cell writes made at once: a list on screen may
+    // stop repainting cell by cell and repaint once when the run ends.
+    virtual void beginWrites(int writes) { (void)writes; }
+    virtual void endWrites() {}
 };

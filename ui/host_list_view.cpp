@@ -5,7 +5,13 @@
 #include "ui/main_window.h"
 
 namespace {
+
+// From this many changed cells in one run the list's repainting is turned
+// off for the rest of the run (see the header).
+constexpr int kRedrawOffFromChanges = 64;
+
 Unit hostList() { return unitOf(mainWindow(), MainWin::超级列表框_通讯); }
+
 }  // namespace
 
 int HostListView::findRow(std::int32_t id) {
@@ -20,7 +26,9 @@ int HostListView::findRow(std::int32_t id) {
 
 void HostListView::setCellText(int row, int column, const Text& text) {
     const Unit list = hostList();
-    if (itemText(list, row, column) != text) setItemText(list, row, column, text);
+    if (itemText(list, row, column) == text) return;
+    changing();
+    setItemText(list, row, column, text);
 }
 
 void HostListView::setCellColors(int row, int column, std::int32_t textColor, std::int32_t backColor) {
@@ -30,11 +38,39 @@ void HostListView::setCellColors(int row, int column, std::int32_t textColor, st
     if (cells && cells->find(row, column, text, back) && text == static_cast<COLORREF>(textColor) &&
         back == static_cast<COLORREF>(backColor))
         return;
+    changing();
     setCellColours(mainWindow().handle(), list, row, column, static_cast<COLORREF>(textColor),
                    static_cast<COLORREF>(backColor));
 }
 
 void HostListView::setCellImage(int row, int column, int image) {
     const Unit list = hostList();
-    if (itemImage(list, row, column) != image) setItemImage(list, row, column, image);
+    if (itemImage(list, row, column) == image) return;
+    changing();
+    setItemImage(list, row, column, image);
+}
+
+void HostListView::beginWrites(int) {
+    if (runs_++ == 0) changesInRun_ = 0;
+}
+
+// Called before each write that changes the list.
+void HostListView::changing() {
+    if (runs_ == 0 || redrawOff_ || ++changesInRun_ < kRedrawOffFromChanges) return;
+    const HWND list = windowHandle(hostList());
+    // Turning repainting back on shows the list: one hidden by its tab page
+    // would show over the other page.
+    if (!list || !(GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE)) return;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    redrawOff_ = true;
+}
+
+void HostListView::endWrites() {
+    if (runs_ == 0 || --runs_ > 0 || !redrawOff_) return;
+    redrawOff_ = false;
+    const HWND list = windowHandle(hostList());
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    // Windows leaves the repaint to the caller; the rows in sight are what
+    // it costs.
+    InvalidateRect(list, nullptr, TRUE);
 }

@@ -19,13 +19,27 @@
 // list), and from one second to the next most cells stay as they were.
 // The comparison is with what the cell shows now, so a row that moved, or
 // a cell another caller changed, is still set right.
+//
+// In a run of writes (monitor/coalesced_host_list.h hands them over in
+// runs) the list's repainting is turned off once many cells changed: each
+// change would otherwise ask for the repaint of its cell, which under Wine
+// is a round trip to the server whether the row is in sight or not.
+// Turning repainting back on costs about as much as a hundred such
+// requests, so a run that changes little writes cell by cell.
 class HostListView : public HostList {
 public:
     int findRow(std::int32_t itemData) override;
     void setCellText(int row, int column, const Text& text) override;
     void setCellColors(int row, int column, std::int32_t textColor, std::int32_t backColor) override;
     void setCellImage(int row, int column, int image) override;
+    void beginWrites(int writes) override;
+    void endWrites() override;
 
 private:
     std::unordered_map<std::int32_t, int> rows_;
+    void changing();
+
+    int runs_ = 0;            // nesting of beginWrites/endWrites
+    int changesInRun_ = 0;
+    bool redrawOff_ = false;  // this object turned the list's repainting off
 };

@@ -29,19 +29,26 @@ public:
     XmlColourStore(ComObject document, ComObject root)
         : document_(std::move(document)), root_(std::move(root)) {}
 
+    // Each automation call costs tens of microseconds under Wine, and with
+    // thousands of hosts a colour changes many times a second. An element's
+    // "Row" and "Column" never change (its tag name holds them), and an
+    // attribute set again to its value changes nothing, so an existing
+    // element only has the colours that differ set again; its order among
+    // the attributes stays as first set.
     void set(int row, int column, COLORREF text, COLORREF back) override {
         const std::pair<int, int> key{row, column};
         auto known = cells_.find(key);
-        if (known == cells_.end()) {
-            ComObject made = callObjectMethod(document_, "createElement", {cellTag(row, column)});
-            if (isEmptyObject(made)) return;
-            known = cells_.emplace(key, Cell{std::move(made), 0, 0}).first;
+        const bool made = known == cells_.end();
+        if (made) {
+            ComObject element = callObjectMethod(document_, "createElement", {cellTag(row, column)});
+            if (isEmptyObject(element)) return;
+            known = cells_.emplace(key, Cell{std::move(element), 0, 0}).first;
+            callMethod(known->second.element, "setAttribute", {"Row", row});
+            callMethod(known->second.element, "setAttribute", {"Column", column});
         }
         Cell& cell = known->second;
-        callMethod(cell.element, "setAttribute", {"Row", row});
-        callMethod(cell.element, "setAttribute", {"Column", column});
-        callMethod(cell.element, "setAttribute", {"clrText", static_cast<int>(text)});
-        callMethod(cell.element, "setAttribute", {"clrTextBk", static_cast<int>(back)});
+        if (made || cell.text != text) callMethod(cell.element, "setAttribute", {"clrText", static_cast<int>(text)});
+        if (made || cell.back != back) callMethod(cell.element, "setAttribute", {"clrTextBk", static_cast<int>(back)});
         callMethod(root_, "appendChild", {cell.element});  // an existing cell moves to the end
         cell.text = text;
         cell.back = back;
@@ -92,13 +99,18 @@ private:
 // Only the cell repaints: with every host's latency cell changing colour,
 // a whole-list repaint per change made each paint cost the list's length.
 // The window system merges the rectangles into one paint. A cell the list
-// cannot place repaints the whole list, as before.
+// cannot place repaints the whole list, as before. A cell out of sight
+// asks for nothing: under Wine each request is a round trip to the server,
+// and of thousands of rows a few dozen are in sight; the list paints the
+// others when they scroll in.
 void invalidateCell(HWND listView, int row, int column) {
-    RECT cell{};
-    if (ListView_GetSubItemRect(listView, row, column, LVIR_BOUNDS, &cell))
-        InvalidateRect(listView, &cell, TRUE);
-    else
+    RECT cell{}, client{}, seen{};
+    if (!ListView_GetSubItemRect(listView, row, column, LVIR_BOUNDS, &cell)) {
         InvalidateRect(listView, nullptr, TRUE);
+        return;
+    }
+    GetClientRect(listView, &client);
+    if (IntersectRect(&seen, &cell, &client)) InvalidateRect(listView, &cell, TRUE);
 }
 
 }  // namespace

@@ -135,6 +135,9 @@ void askWindow(HWND main) {
         QueryPerformanceCounter(&from);
         DWORD_PTR result = 0;
         SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, kAskTimeoutMs, &result);
+        // The report waits for this thread on the window's own thread: the
+        // ask in flight then is not answered, and says nothing.
+        if (g_stopAsking) return;
         (g_starting ? g_answers.starting : g_answers.after).push_back(msSince(from));
         Sleep(kAskEveryMs);
     }
@@ -182,11 +185,11 @@ std::string g_lagBySecond;
 void report() {
     if (g_reported) return;
     g_reported = true;
+    const double seconds = msSince(g_measureFrom) / 1000.0;
     g_stopAsking = true;
     if (g_asker.joinable()) g_asker.join();
     noteAnswers("while the tasks start", g_answers.starting);
     noteAnswers("after start-up", g_answers.after);
-    const double seconds = msSince(g_measureFrom) / 1000.0;
     const long long handled = g_handled - g_handledAtStart;
     char line[600];
     std::snprintf(line, sizeof line,
@@ -228,8 +231,8 @@ void startUp() {
 // "changing": loopback answers in 0 ms every time, so from the second cycle
 // on a host's row would show what it shows already. In this mode every
 // message is rewritten before it is handled so that each of its cells
-// changes: the latency and the average text, the colour (a whole-list
-// repaint) and the status image; the worst case for the receiver.
+// changes: the latency and the average text, the colour and the status
+// image; the worst case for the receiver.
 int changed(int wParam) {
     const auto block = static_cast<std::uintptr_t>(static_cast<unsigned>(wParam));
     TaskStatusMessage m = decodeTaskStatus(takeHandoffBlock(block));

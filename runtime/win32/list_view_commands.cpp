@@ -113,3 +113,18 @@ Text itemText(Unit list, int item, int column) {
     send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
     return fromWide(buffer.c_str());
 }
+
+ListFillGuard::ListFillGuard(Unit list, int rows) : list_(windowHandle(list)) {
+    if (!list_) return;
+    if (rows > 0) SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(itemCount(list) + rows), 0);
+    if (!(GetWindowLongPtrW(list_, GWL_STYLE) & WS_VISIBLE)) return;
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    redrawOff_ = true;
+}
+
+ListFillGuard::~ListFillGuard() {
+    if (!redrawOff_) return;
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    // Windows leaves the repaint to the caller.
+    InvalidateRect(list_, nullptr, TRUE);
+}

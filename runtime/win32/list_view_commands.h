@@ -43,3 +43,21 @@ void deleteAllItems(Unit list);
 
 // Reads a cell's text (the list's own helpers and tests).
 Text itemText(Unit list, int item, int column);
+
+// Around a long run of inserts: the list makes room for `rows` more items
+// at once and does not repaint, nor adjust its scroll bar, item by item;
+// it repaints whole when the guard ends. (Under Wine each insert's repaint
+// and scroll-bar update is a round trip to the server: a few thousand rows
+// took over a second.) A list hidden by its style is left alone: turning
+// repainting back on would show it.
+class ListFillGuard {
+public:
+    ListFillGuard(Unit list, int rows);
+    ~ListFillGuard();
+    ListFillGuard(const ListFillGuard&) = delete;
+    ListFillGuard& operator=(const ListFillGuard&) = delete;
+
+private:
+    HWND list_;
+    bool redrawOff_ = false;
+};

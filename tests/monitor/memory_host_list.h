@@ -30,8 +30,22 @@ public:
         c.textColor = text, c.backColor = back, ++c.colorCalls;
     }
     void setCellImage(int row, int column, int image) override { cells_[{row, column}].image = image; }
+    void beginWrites(int writes) override { runs.push_back(writes); }
+    void endWrites() override { ++endedRuns; }
     Cell& cell(int row, int column) { return cells_[{row, column}]; }
     size_t touched() const { return cells_.size(); }
+    // Removes a row as the list view does: the rows below move up with their
+    // cells.
+    void removeRow(int row) {
+        ids_.erase(ids_.begin() + row);
+        std::map<std::pair<int, int>, Cell> moved;
+        for (auto& [key, c] : cells_)
+            if (key.first != row) moved[{key.first > row ? key.first - 1 : key.first, key.second}] = c;
+        cells_ = std::move(moved);
+    }
+
+    std::vector<int> runs;  // beginWrites() counts, in order
+    int endedRuns = 0;
 
 private:
     std::vector<std::int32_t> ids_;

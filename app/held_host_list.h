@@ -1,0 +1,24 @@
+// The program's host list as the status reports and the not-started rows
+// write it: their writes are held (monitor/coalesced_host_list.h) and reach
+// the list view together, the newest value of each cell, at most
+// kHeldListFlushMs after they were made. A report a second per host is all
+// a row shows, so a fifth of a second later is not seen; what it saves is
+// the list's repaint requests, which with thousands of hosts were most of
+// the window's time.
+//
+// Threads: the user-interface thread only.
+#pragma once
+
+#include "monitor/host_list.h"
+
+// Until a flush: five times a second.
+constexpr unsigned kHeldListFlushMs = 200;
+
+HostList& programHostList();
+
+// After each report: the held writes go to the list when they are due. A
+// timer flushes them too, but its message comes only once no posted message
+// waits, which with thousands of hosts reporting may be never.
+void flushHostListIfDue();
+// Every held write goes to the list now.
+void flushHostList();
