@@ -28,8 +28,8 @@ ICON_AREA=16x16+1262+782
 NFT_TABLE="inet qerno_alerts_e2e"
 
 RUN="$(mktemp -d "$BUILD/alerts-run.XXXXXX")"
+source "$ROOT/tests/e2e/e2e_steps.sh"
 BALLOONS="$RUN/balloons.log"
-failures=0
 cleanup() {
   nft delete table $NFT_TABLE 2>/dev/null
   kill "$WATCH_PID" 2>/dev/null
@@ -38,13 +38,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
 
-helper() { (cd "$RUN" && "$ROOT/scripts/wine-run" qerno-e2e-helper.exe "$@" 2>/dev/null) | tr -d '\r'; }
 # The tip of the program's icon: the tool text that starts with the title.
 tip() { helper tooltips | cut -f3- | tr '\t' '\n' | grep -m1 "^$TITLE\\\\n" ; }
-sql() { sqlite3 -cmd ".timeout 3000" "$RUN/database.db" "$1"; }
 
 # Waits until the command's output contains the text; the output on success.
 wait_for() {
@@ -172,5 +168,4 @@ let_replies_through
 wait_for "本地网络已恢复，中断 " "local recovery balloon" seen_balloons
 
 echo "balloons seen: $(tr '\n' '|' <"$BALLOONS")"
-[ "$failures" = 0 ] && echo "PASSED" || echo "FAILED: $failures"
-exit $((failures > 0))
+finish

@@ -24,7 +24,7 @@ LONG=3000000  # rows of the export that is cancelled
 PROGRESS_TEXT=1 CANCEL_BUTTON=3
 
 RUN="$(mktemp -d "$BUILD/export-run.XXXXXX")"
-failures=0
+source "$ROOT/tests/e2e/e2e_steps.sh"
 cleanup() {
   [ -n "${PROGRAM_PID:-}" ] && kill "$PROGRAM_PID" 2>/dev/null
   wineserver -k 2>/dev/null
@@ -32,11 +32,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-helper() { (cd "$RUN" && "$ROOT/scripts/wine-run" qerno-e2e-helper.exe "$@" 2>/dev/null) | tr -d '\r'; }
 if [ -n "${EXPORT_E2E_DEBUG:-}" ]; then set -x; fi
-sql() { sqlite3 -cmd ".timeout 3000" "$RUN/database.db" "$1"; }
 winpath() { "$ROOT/scripts/wine-run" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 # The expected file for a condition: BOM, header, rows newest first; a field
@@ -154,5 +150,4 @@ else
   fail "no progress window for a long export"
 fi
 
-echo "$failures failures"
-[ "$failures" -eq 0 ]
+finish

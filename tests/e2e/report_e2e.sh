@@ -29,7 +29,7 @@ NFT_TABLE="inet qerno_report_e2e"
 HOST_NAME='网关<b>&"'"'"      # markup in a name: the report shows it as written
 
 RUN="$(mktemp -d "$BUILD/report-run.XXXXXX")"
-failures=0
+source "$ROOT/tests/e2e/e2e_steps.sh"
 cleanup() {
   nft delete table $NFT_TABLE 2>/dev/null
   wineserver -k 2>/dev/null
@@ -37,10 +37,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-helper() { (cd "$RUN" && "$ROOT/scripts/wine-run" qerno-e2e-helper.exe "$@" 2>/dev/null) | tr -d '\r'; }
-sql() { sqlite3 -cmd ".timeout 3000" "$RUN/database.db" "$1"; }
 wine_reg() { "$ROOT/scripts/wine-run" reg "$@" >/dev/null 2>&1; }
 
 # Waits until the command prints something other than nothing or "0".
@@ -134,5 +130,4 @@ helper press "$DIALOG" $KEEP_OPEN >/dev/null
 generate "报告_打开.html"
 wait_until "the registered browser was given the report" grep -c "报告_打开.html" "$RUN/recorded.txt"
 
-[ "$failures" = 0 ] && echo "PASSED" || echo "FAILED: $failures"
-exit $((failures > 0))
+finish
