@@ -19,6 +19,10 @@
 
 namespace {
 
+constexpr const char* kEndReportStep = "end report";
+// A report's figures only read; the end waits a little for them, never long.
+constexpr int kReportEndWaitMs = 2000;
+
 void runModuleInitialisers() {
     seedRandom();
     installCrashGuard();
@@ -39,6 +43,7 @@ void runProgram() {
     installHostActions(programDatabase());
     installAlertActions();
     installReportActions();
+    programExitSequence().addBefore(kCloseDatabaseStep, kEndReportStep, [] { endReport(kReportEndWaitMs); });
     routeWindowEvents();
     // The crash guard's record for this thread: linked here, in the entry
     // routine, so that it covers the rest of start-up and the message loop.

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "monitor/monitor_context.h"
 #include "report/report_csv.h"
 #include "report/report_html.h"
+#include "report/report_job.h"
 #include "report/report_reader.h"
 #include "runtime/codepage.h"
 #include "runtime/datetime.h"
@@ -32,6 +34,10 @@ namespace {
 using namespace ReportDlg;
 
 constexpr double kDefaultDays = 7;  // the range a dialog opens with: the last week up to now
+// How often the window's thread looks at a report being made.
+constexpr UINT kReportWatchMs = 50;
+const char* const kTitle = "生成报告";
+const char* const kBusyTitle = "生成报告（正在读取…）";
 const char* const kCaption = "信息：";
 const std::string kCsvExtension = ".csv";
 
@@ -115,27 +121,6 @@ std::optional<ReportRequest> requestShown() {
     return r;
 }
 
-// The figures of the request shown; a message box and nothing when there
-// are none to report.
-std::optional<ReportFigures> figuresShown() {
-    const std::optional<ReportRequest> request = requestShown();
-    if (!request) return std::nullopt;
-    // The file the program has open, read on a connection of the report's own.
-    SqliteDB* shared = monitorDatabase();
-    const char* file = shared && shared->isOpen() ? sqlite3_db_filename(shared->connection(), "main") : nullptr;
-    ReportInput input;
-    if (!file || !readReportInput(utf8ToGbk(file), *request, machineLocalClock(), input)) {
-        tell("无法读取数据库，未生成报告。");
-        return std::nullopt;
-    }
-    ReportFigures figures = computeReport(*request, input);
-    if (!figures.hasData()) {
-        tell("所选时段内没有这些主机的记录，未生成报告。");
-        return std::nullopt;
-    }
-    return figures;
-}
-
 // ---- Files ----
 
 // "报告_20240310_153000" for the moment it is made.
@@ -167,12 +152,11 @@ std::optional<Text> askPath(const char* title, const Text& name, const char* fil
     return path;
 }
 
-void generateReport() {
-    const std::optional<ReportFigures> figures = figuresShown();
-    if (!figures) return;
+// The file chosen for the report's HTML page: written, and opened when asked.
+void writeReportHtml(const ReportFigures& figures) {
     const std::optional<Text> path = askPath("保存报告", stampedName("报告"), "网页文件", "html");
     if (!path) return;
-    if (!writeWhole(*path, reportHtml(*figures))) {
+    if (!writeWhole(*path, reportHtml(figures))) {
         tell("无法写入报告文件，请换一个位置。");
         return;
     }
@@ -181,9 +165,7 @@ void generateReport() {
 
 // Two files side by side: the chosen name for the hosts' table, the same
 // name with "_中断" for the outage list.
-void exportReportCsv() {
-    const std::optional<ReportFigures> figures = figuresShown();
-    if (!figures) return;
+void writeReportCsv(const ReportFigures& figures) {
     const std::optional<Text> path = askPath("导出 CSV", stampedName("报告"), "CSV 文件", "csv");
     if (!path) return;
     // The dialog gives the name its extension (a GBK byte may look like a
@@ -193,11 +175,87 @@ void exportReportCsv() {
     const bool extension = hosts.size() > kCsvExtension.size() &&
                            _stricmp(hosts.c_str() + stem, kCsvExtension.c_str()) == 0;
     const Text outages = extension ? Text(hosts.substr(0, stem) + "_中断" + kCsvExtension) : *path + "_中断";
-    if (!writeWhole(*path, reportHostsCsv(*figures)) || !writeWhole(outages, reportOutagesCsv(*figures)))
+    if (!writeWhole(*path, reportHostsCsv(figures)) || !writeWhole(outages, reportOutagesCsv(figures)))
         tell("无法写入 CSV 文件，请换一个位置。");
 }
 
+// ---- The figures, on a thread of their own ----
+
+using ReportWriter = void (*)(const ReportFigures&);
+
+// The job whose figures are being made, and what is done with them: at
+// most one. The dialog's two buttons are off while it runs.
+struct PendingReport {
+    std::unique_ptr<ReportJob> job;
+    ReportWriter write = nullptr;
+    UINT_PTR timer = 0;
+};
+
+PendingReport& pendingReport() {
+    static PendingReport pending;
+    return pending;
+}
+
+void showBusy(bool busy) {
+    if (!reportDialog().loaded()) return;
+    for (int unit : {按钮_生成, 按钮_导出CSV}) EnableWindow(windowHandle(field(unit)), !busy);
+    setProperty(field(kWindowUnit), Property::TextSlot, Text(busy ? kBusyTitle : kTitle));
+}
+
+// The job has ended: its figures go to the file the user chooses, or the
+// user hears why there is none. A dialog closed meanwhile wants neither.
+void finishReport() {
+    PendingReport& p = pendingReport();
+    KillTimer(nullptr, std::exchange(p.timer, 0));
+    p.job->wait(-1);  // it has ended: returns at once
+    const std::unique_ptr<ReportJob> job = std::move(p.job);
+    const ReportWriter write = std::exchange(p.write, nullptr);
+    if (!reportDialog().loaded()) return;
+    showBusy(false);
+    const ReportJobResult& result = job->result();
+    if (!result.read) tell("无法读取数据库，未生成报告。");
+    else if (!result.figures->hasData()) tell("所选时段内没有这些主机的记录，未生成报告。");
+    else write(*result.figures);
+}
+
+void CALLBACK onReportWatch(HWND, UINT, UINT_PTR, DWORD) {
+    const PendingReport& p = pendingReport();
+    if (p.job && p.job->finished()) finishReport();
+}
+
+// Starts making the figures of the request shown; `write` gets them.
+void makeReport(ReportWriter write) {
+    PendingReport& p = pendingReport();
+    if (p.job) return;  // its buttons are off; a second click before that changes nothing
+    const std::optional<ReportRequest> request = requestShown();
+    if (!request) return;
+    // The file the program has open, read on a connection of the report's own.
+    SqliteDB* shared = monitorDatabase();
+    const char* file = shared && shared->isOpen() ? sqlite3_db_filename(shared->connection(), "main") : nullptr;
+    auto job = file ? std::make_unique<ReportJob>(utf8ToGbk(file), *request, machineLocalClock()) : nullptr;
+    if (!job || !job->start()) {
+        tell("无法读取数据库，未生成报告。");
+        return;
+    }
+    p.job = std::move(job);
+    p.write = write;
+    p.timer = SetTimer(nullptr, 0, kReportWatchMs, onReportWatch);
+    showBusy(true);
+}
+
+void generateReport() { makeReport(writeReportHtml); }
+void exportReportCsv() { makeReport(writeReportCsv); }
+
 }  // namespace
+
+void endReport(int waitMs) {
+    PendingReport& p = pendingReport();
+    if (!p.job) return;
+    KillTimer(nullptr, std::exchange(p.timer, 0));
+    // Still reading at the end: the thread keeps its job; the process ends around it.
+    if (p.job->wait(waitMs)) p.job.reset();
+    else (void)p.job.release();
+}
 
 void installReportActions() {
     UiActions& a = uiActions();

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <dlgs.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -33,6 +34,7 @@ namespace {
 using namespace ReportDlg;
 
 constexpr double kSecond = 1.0 / 86400;
+constexpr DWORD kPumpPauseMs = 10;
 constexpr double kWeek = 7;
 const wchar_t kInfoCaption[] = L"\u4fe1\u606f\uff1a";  // 信息：
 const wchar_t kSaveTitle[] = L"\u4fdd\u5b58\u62a5\u544a";  // 保存报告
@@ -98,7 +100,12 @@ protected:
     };
     Seen pressAndAnswer(int unit, const wchar_t* saveTitle) {
         Seen seen;
+        std::atomic<bool> done{false};
         std::thread answer([&] {
+            struct Done {
+                std::atomic<bool>& flag;
+                ~Done() { flag = true; }
+            } signal{done};
             for (int tries = 0; tries < 100; ++tries) {
                 if (HWND save = e2e::findWindow(saveTitle, GetCurrentProcessId(), 0)) {
                     seen.saveDialog = true;
@@ -114,8 +121,17 @@ protected:
             }
         });
         press(unit);
+        pumpUntil(done);
         answer.join();
         return seen;
+    }
+    // The figures are made on a thread of their own and taken by a timer:
+    // the window's messages go on while the answering thread looks.
+    static void pumpUntil(const std::atomic<bool>& done) {
+        while (!done) {
+            pump();
+            Sleep(kPumpPauseMs);
+        }
     }
 
     UiState ui_;  // fresh slots for each test
@@ -183,6 +199,54 @@ TEST_F(ReportDialogTest, BadInputIsToldAndNoFileIsAskedFor) {
     EXPECT_TRUE(pressAndAnswer(按钮_生成, kSaveTitle).saveDialog);
 }
 
+TEST_F(ReportDialogTest, WhileTheFiguresAreMadeTheButtonsAreOffAndTheWindowGoesOn) {
+    // A week of ten-minute rows for both hosts, many times over: reading
+    // them takes far longer than the click's own messages.
+    ASSERT_TRUE(db_.execute(
+        "WITH RECURSIVE t(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM t WHERE n < 100000) "
+        "INSERT INTO history (list_id, period, start, sent, lost, min, avg, max) "
+        "SELECT 1 + n % 2, 60, datetime('2024-03-04 00:00:00', '+' || (n / 2 * 6) || ' seconds'), "
+        "60, n % 3 = 0, 1, 5, 20 FROM t"));
+    open();
+    setDate(日期框_开始日期, "2024-03-04 00:00:00");
+    setDate(日期框_结束日期, "2024-03-11 00:00:00");
+    click(选择框_生成后打开);
+    auto enabled = [&](int unit) { return IsWindowEnabled(reportDialog().unitHandle(unit)) != 0; };
+    auto title = [&] { return e2e::text(reportDialog().handle()); };
+
+    const Seen seen = [&] {
+        Seen s;
+        std::atomic<bool> done{false};
+        std::thread answer([&] {
+            struct Done {
+                std::atomic<bool>& flag;
+                ~Done() { flag = true; }
+            } signal{done};
+            if (HWND save = e2e::findWindow(kSaveTitle, GetCurrentProcessId(), 60000)) {
+                s.saveDialog = true;
+                PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
+            }
+        });
+        press(按钮_生成);
+        // Back from the click at once, the figures still being made.
+        EXPECT_FALSE(enabled(按钮_生成));
+        EXPECT_FALSE(enabled(按钮_导出CSV));
+        EXPECT_EQ(title(), L"\u751f\u6210\u62a5\u544a\uff08\u6b63\u5728\u8bfb\u53d6\u2026\uff09");  // 生成报告（正在读取…）
+        // A second click meanwhile starts nothing more.
+        press(按钮_导出CSV);
+        pumpUntil(done);
+        answer.join();
+        return s;
+    }();
+    EXPECT_TRUE(seen.saveDialog);
+    pump();
+    EXPECT_TRUE(enabled(按钮_生成));
+    EXPECT_TRUE(enabled(按钮_导出CSV));
+    EXPECT_EQ(title(), L"\u751f\u6210\u62a5\u544a");  // 生成报告
+    // Only the one job's save dialog came; none follows.
+    EXPECT_EQ(e2e::findWindow(kCsvTitle, GetCurrentProcessId(), 500), nullptr);
+}
+
 // What the save dialog offered, and the file written to the path typed in.
 struct Saved {
     std::wstring offered;
@@ -210,13 +274,19 @@ TEST_F(ReportDialogTest, GenerateAndExportWriteWhereTheSaveDialogSays) {
     const std::wstring base = path_.substr(0, path_.size() - 3);  // the database's name less ".db"
     auto save = [&](int button, const wchar_t* title, const std::wstring& target) {
         std::wstring offered;
+        std::atomic<bool> done{false};
         std::thread answer([&] {
+            struct Done {
+                std::atomic<bool>& flag;
+                ~Done() { flag = true; }
+            } signal{done};
             HWND dialog = e2e::findWindow(title, GetCurrentProcessId(), 10000);
             if (!dialog) return;
             offered = e2e::text(GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1));
             e2e::answerSaveDialog(title, target, GetCurrentProcessId());
         });
         press(button);
+        pumpUntil(done);
         answer.join();
         return offered;
     };

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "report/report_csv.h"
+#include "report/report_job.h"
 #include "report/report_reader.h"
 #include "store/sqlite_db.h"
 #include "tests/store/temp_db.h"
@@ -219,6 +221,36 @@ TEST_F(ReportFile, ARangeReachingPastNowEndsAtNow) {
     const HostFigures& h = r.hosts.at(0);
     EXPECT_EQ(h.days.size(), 1u);  // the days to come are not shown
     EXPECT_DOUBLE_EQ(*h.coverage, 600.0 / (12 * 3600));
+}
+
+
+// The report dialog makes its figures on a thread of their own: the same
+// figures as made in line, and an unreadable file told as such.
+TEST_F(ReportFile, AJobOnItsOwnThreadMakesTheSameFigures) {
+    minutes(1, "2024-03-10 02:00:00", 10);
+    outage(1, kOutageDown, "2024-03-10 10:00:00", "2024-03-10 10:30:00");
+    outage(2, kOutageHighLatency, "2024-03-10 21:00:00", "", 480);
+    const ReportFigures inLine = oneDay({1, 2});
+
+    ReportRequest r;
+    r.from = at("2024-03-10 00:00:00");
+    r.to = at("2024-03-11 00:00:00");
+    r.now = at("2024-03-12 09:00:00");
+    for (int id : {1, 2}) r.hosts.push_back({id, u8"主机" + std::to_string(id), "198.18.1.1"});
+    ReportJob job(file.path(), r, fixedOffsetClock(kZone));
+    ASSERT_TRUE(job.start());
+    ASSERT_TRUE(job.wait(-1));
+    ASSERT_TRUE(job.finished());
+    ASSERT_TRUE(job.result().read && job.result().figures);
+    EXPECT_EQ(reportHostsCsv(*job.result().figures), reportHostsCsv(inLine));
+    EXPECT_EQ(reportOutagesCsv(*job.result().figures), reportOutagesCsv(inLine));
+    EXPECT_TRUE(job.result().figures->hasData());
+
+    ReportJob unreadable(file.path() + ".missing", r, fixedOffsetClock(kZone));
+    ASSERT_TRUE(unreadable.start());
+    ASSERT_TRUE(unreadable.wait(-1));
+    EXPECT_FALSE(unreadable.result().read);
+    EXPECT_FALSE(unreadable.result().figures);
 }
 
 }  // namespace
