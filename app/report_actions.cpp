@@ -63,6 +63,29 @@ std::optional<LocalSeconds> dateIn(int unit) {
     return utcFromText(FormatDateTime(*date).str());
 }
 
+// ---- The report being made ----
+
+using ReportWriter = void (*)(const ReportFigures&);
+
+// The job whose figures are being made, and what is done with them: at
+// most one. The dialog's two buttons are off while it runs.
+struct PendingReport {
+    std::unique_ptr<ReportJob> job;
+    ReportWriter write = nullptr;
+    UINT_PTR timer = 0;
+};
+
+PendingReport& pendingReport() {
+    static PendingReport pending;
+    return pending;
+}
+
+void showBusy(bool busy) {
+    if (!reportDialog().loaded()) return;
+    for (int unit : {按钮_生成, 按钮_导出CSV}) EnableWindow(windowHandle(field(unit)), !busy);
+    setProperty(field(kWindowUnit), Property::TextSlot, Text(busy ? kBusyTitle : kTitle));
+}
+
 // ---- Filling ----
 
 // The hosts as the host list shows them, all ticked; the list is for
@@ -77,6 +100,8 @@ void fillReport() {
         setItemChecked(choice, item, true);
     }
     EnableWindow(windowHandle(choice), !checked(选择框_全部主机));
+    // Reopened while a report is still being made: it goes to this dialog.
+    showBusy(pendingReport().job != nullptr);
 }
 
 void reportHostsChosen() { EnableWindow(windowHandle(field(超级列表框_主机)), !checked(选择框_全部主机)); }
@@ -180,27 +205,6 @@ void writeReportCsv(const ReportFigures& figures) {
 }
 
 // ---- The figures, on a thread of their own ----
-
-using ReportWriter = void (*)(const ReportFigures&);
-
-// The job whose figures are being made, and what is done with them: at
-// most one. The dialog's two buttons are off while it runs.
-struct PendingReport {
-    std::unique_ptr<ReportJob> job;
-    ReportWriter write = nullptr;
-    UINT_PTR timer = 0;
-};
-
-PendingReport& pendingReport() {
-    static PendingReport pending;
-    return pending;
-}
-
-void showBusy(bool busy) {
-    if (!reportDialog().loaded()) return;
-    for (int unit : {按钮_生成, 按钮_导出CSV}) EnableWindow(windowHandle(field(unit)), !busy);
-    setProperty(field(kWindowUnit), Property::TextSlot, Text(busy ? kBusyTitle : kTitle));
-}
 
 // The job has ended: its figures go to the file the user chooses, or the
 // user hears why there is none. A dialog closed meanwhile wants neither.
