@@ -6,6 +6,7 @@
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
+constexpr std::size_t kUtcTextLength = 19;
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and back
 // (H. Hinnant's "chrono-compatible low-level date algorithms").
@@ -47,11 +48,24 @@ std::string utcText(UtcSeconds seconds) {
 }
 
 std::optional<UtcSeconds> utcFromText(const std::string& text) {
-    int y, m, d, hh, mm, ss, used = 0;
-    if (text.size() != 19 ||
-        std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &y, &m, &d, &hh, &mm, &ss, &used) != 6 ||
-        used != 19)
+    // "yyyy-MM-dd HH:mm:ss" digit by digit: every history row read goes
+    // through here, and sscanf was a good part of reading a long range.
+    if (text.size() != kUtcTextLength || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
+        text[16] != ':')
         return std::nullopt;
+    bool digits = true;
+    auto number = [&](std::size_t from, std::size_t count) {
+        int value = 0;
+        for (std::size_t i = from; i < from + count; ++i) {
+            const char c = text[i];
+            digits = digits && c >= '0' && c <= '9';
+            value = value * 10 + (c - '0');
+        }
+        return value;
+    };
+    const int y = number(0, 4), m = number(5, 2), d = number(8, 2), hh = number(11, 2), mm = number(14, 2),
+              ss = number(17, 2);
+    if (!digits) return std::nullopt;
     if (m < 1 || m > 12 || d < 1 || d > 31 || hh > 23 || mm > 59 || ss > 59 || hh < 0 || mm < 0 || ss < 0)
         return std::nullopt;
     const std::int64_t days = daysFromCivil(y, m, d);
