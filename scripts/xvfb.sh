@@ -5,6 +5,13 @@ start_xvfb() {
   [ -n "${DISPLAY:-}" ] && return 0
   local n
   for n in $(seq 90 140); do
+    # A lock whose server is gone (a killed run) is stale: its number is free.
+    # A lock still being written holds no number yet and is left alone.
+    local owner
+    owner=$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")
+    if [ -n "$owner" ] && [ -z "${owner//[0-9]/}" ] && ! kill -0 "$owner" 2>/dev/null; then
+      rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
+    fi
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!

@@ -8,6 +8,7 @@
 #include <dlgs.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -100,38 +101,40 @@ protected:
     };
     Seen pressAndAnswer(int unit, const wchar_t* saveTitle) {
         Seen seen;
-        std::atomic<bool> done{false};
-        std::thread answer([&] {
-            struct Done {
-                std::atomic<bool>& flag;
-                ~Done() { flag = true; }
-            } signal{done};
-            for (int tries = 0; tries < 100; ++tries) {
-                if (HWND save = e2e::findWindow(saveTitle, GetCurrentProcessId(), 0)) {
-                    seen.saveDialog = true;
-                    PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
-                    return;
+        answerWhile(
+            [&] {
+                for (int tries = 0; tries < 100; ++tries) {
+                    if (HWND save = e2e::findWindow(saveTitle, GetCurrentProcessId(), 0)) {
+                        seen.saveDialog = true;
+                        PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
+                        return;
+                    }
+                    const e2e::MessageBoxSeen box = e2e::findMessageBox(kInfoCaption, GetCurrentProcessId(), 50);
+                    if (box.box) {
+                        seen.box = box.text;
+                        e2e::answerMessageBox(box.box, IDOK);
+                        return;
+                    }
                 }
-                const e2e::MessageBoxSeen box = e2e::findMessageBox(kInfoCaption, GetCurrentProcessId(), 50);
-                if (box.box) {
-                    seen.box = box.text;
-                    e2e::answerMessageBox(box.box, IDOK);
-                    return;
-                }
-            }
-        });
-        press(unit);
-        pumpUntil(done);
-        answer.join();
+            },
+            [&] { press(unit); });
         return seen;
     }
-    // The figures are made on a thread of their own and taken by a timer:
-    // the window's messages go on while the answering thread looks.
-    static void pumpUntil(const std::atomic<bool>& done) {
+    // `look` reads and answers the boxes and dialogs on a second thread
+    // while this one does `act` and then pumps the window's messages: the
+    // figures are made on a thread of their own and taken by a timer.
+    static void answerWhile(const std::function<void()>& look, const std::function<void()>& act) {
+        std::atomic<bool> done{false};
+        std::thread answer([&] {
+            look();
+            done = true;
+        });
+        act();
         while (!done) {
             pump();
             Sleep(kPumpPauseMs);
         }
+        answer.join();
     }
 
     UiState ui_;  // fresh slots for each test
@@ -216,26 +219,22 @@ TEST_F(ReportDialogTest, WhileTheFiguresAreMadeTheButtonsAreOffAndTheWindowGoesO
 
     const Seen seen = [&] {
         Seen s;
-        std::atomic<bool> done{false};
-        std::thread answer([&] {
-            struct Done {
-                std::atomic<bool>& flag;
-                ~Done() { flag = true; }
-            } signal{done};
-            if (HWND save = e2e::findWindow(kSaveTitle, GetCurrentProcessId(), 60000)) {
-                s.saveDialog = true;
-                PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
-            }
-        });
-        press(按钮_生成);
-        // Back from the click at once, the figures still being made.
-        EXPECT_FALSE(enabled(按钮_生成));
-        EXPECT_FALSE(enabled(按钮_导出CSV));
-        EXPECT_EQ(title(), L"\u751f\u6210\u62a5\u544a\uff08\u6b63\u5728\u8bfb\u53d6\u2026\uff09");  // 生成报告（正在读取…）
-        // A second click meanwhile starts nothing more.
-        press(按钮_导出CSV);
-        pumpUntil(done);
-        answer.join();
+        answerWhile(
+            [&] {
+                if (HWND save = e2e::findWindow(kSaveTitle, GetCurrentProcessId(), 60000)) {
+                    s.saveDialog = true;
+                    PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
+                }
+            },
+            [&] {
+                press(按钮_生成);
+                // Back from the click at once, the figures still being made.
+                EXPECT_FALSE(enabled(按钮_生成));
+                EXPECT_FALSE(enabled(按钮_导出CSV));
+                EXPECT_EQ(title(), L"\u751f\u6210\u62a5\u544a\uff08\u6b63\u5728\u8bfb\u53d6\u2026\uff09");  // 生成报告（正在读取…）
+                // A second click meanwhile starts nothing more.
+                press(按钮_导出CSV);
+            });
         return s;
     }();
     EXPECT_TRUE(seen.saveDialog);
@@ -274,20 +273,14 @@ TEST_F(ReportDialogTest, GenerateAndExportWriteWhereTheSaveDialogSays) {
     const std::wstring base = path_.substr(0, path_.size() - 3);  // the database's name less ".db"
     auto save = [&](int button, const wchar_t* title, const std::wstring& target) {
         std::wstring offered;
-        std::atomic<bool> done{false};
-        std::thread answer([&] {
-            struct Done {
-                std::atomic<bool>& flag;
-                ~Done() { flag = true; }
-            } signal{done};
-            HWND dialog = e2e::findWindow(title, GetCurrentProcessId(), 10000);
-            if (!dialog) return;
-            offered = e2e::text(GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1));
-            e2e::answerSaveDialog(title, target, GetCurrentProcessId());
-        });
-        press(button);
-        pumpUntil(done);
-        answer.join();
+        answerWhile(
+            [&] {
+                HWND dialog = e2e::findWindow(title, GetCurrentProcessId(), 10000);
+                if (!dialog) return;
+                offered = e2e::text(GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1));
+                e2e::answerSaveDialog(title, target, GetCurrentProcessId());
+            },
+            [&] { press(button); });
         return offered;
     };
     // The offered name carries the moment: 报告_yyyyMMdd_HHmmss.
