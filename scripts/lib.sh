@@ -15,6 +15,18 @@ ensure_setup() {
   fi
 }
 
+# True unless the kernel refuses to run 32-bit x86 programs: some virtual
+# machines run 64-bit user code only (IA-32 emulation off), and there the
+# Wine that runs the program cannot start at all. Asked of the 32-bit
+# loader that Wine's own loader needs; a missing loader is a missing
+# install, not this, and is left to fail where Wine is used.
+kernel_runs_32bit() {
+  [ -x /lib/ld-linux.so.2 ] || return 0
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1
+  [ $? != 126 ]  # "cannot execute binary file": ENOEXEC from the kernel
+}
+NO_32BIT_NOTE="this machine's kernel runs no 32-bit x86 programs (IA-32 emulation off), so Wine cannot run the program here"
+
 # configure_build NAME [cmake args...]
 # Configures once, and anew whenever the arguments or the toolchain file's
 # content differ from the ones the tree was last configured with (a stamp in
