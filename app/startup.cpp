@@ -9,6 +9,7 @@
 #include "app/globals.h"
 #include "app/program_export.h"
 #include "app/program_history.h"
+#include "app/program_log.h"
 #include "app/single_instance.h"
 #include "app/staged_start.h"
 #include "monitor/monitor_context.h"
@@ -43,7 +44,7 @@ constexpr int kStartupBusyWaitMs = 3000;
 // After the first read the shared connection waits only briefly for another
 // connection's write (a history batch takes a few ms): a statement waiting
 // inside SQLite holds the connection for every thread, the window's too. A
-// log row that still finds the file busy is tried again by its task.
+// log row that still finds the file busy is tried again by the log writer.
 constexpr int kSharedBusyWaitMs = 100;
 
 Unit mainUnit(int id) { return unitOf(mainWindow(), id); }
@@ -150,6 +151,7 @@ void OnMainWindowCreated() {
     MarkInstanceWindow(main, kInstanceName, kInstanceMarker);
     setMonitorReceiver(reinterpret_cast<UiReceiver>(windowHandle(mainUnit(MainWin::标签_消息接收))));
     openDatabase(dir + "database.db");
+    startProgramLogWriter(dir + "database.db");
     startProgramHistory(dir + "database.db");  // before the tasks start: it hears each start
     listAndStartHosts(table);
     // After the loading transaction: the upkeep's index build and ANALYZE

@@ -1,5 +1,7 @@
 // What monitor tasks share with the user-interface thread: the database
-// connection, the notification receiver and the log lock. Start-up sets
+// connection, the notification receiver, the log lock and the log writer
+// (a task that finds no writer, or one that no longer takes rows, writes
+// its row itself on the database connection). Start-up sets
 // them (the log lock only after the first tasks have started: until then a
 // task logs without it). Any thread may read them; set them from the UI
 // thread. Tasks read them on every use, so a change reaches running tasks.
@@ -8,12 +10,15 @@
 #include "runtime/lock.h"
 #include "runtime/ui_post.h"
 
+class LogWriter;
 class SqliteDB;
 
 void setMonitorDatabase(SqliteDB* db);
 void setMonitorReceiver(UiReceiver receiver);
 void setMonitorLogLock(LockHandle lock);
+void setMonitorLogWriter(LogWriter* writer);
 
 SqliteDB* monitorDatabase();
 UiReceiver monitorReceiver();
 LockHandle monitorLogLock();
+LogWriter* monitorLogWriter();

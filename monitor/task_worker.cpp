@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "monitor/log_write.h"
+#include "monitor/log_writer.h"
 #include "monitor/monitor_context.h"
 #include "monitor/status_text.h"
 #include "monitor/stop_tokens.h"
@@ -49,11 +50,12 @@ void MonitorTask::runCycle() {
 }
 
 void MonitorTask::logCycle(const Classification& c, const Text& date) {
+    const Text sql =
+        LogInsertSql(params_.name, params_.target, params_.hostId, c.effectiveLatency, c.color, date, c.level);
+    LogWriter* writer = monitorLogWriter();
+    if (writer && writer->add(sql)) return;
     SqliteDB* db = monitorDatabase();
-    if (!db) return;
-    WriteLogRow(*db, monitorLogLock(),
-                LogInsertSql(params_.name, params_.target, params_.hostId, c.effectiveLatency, c.color,
-                             date, c.level));
+    if (db) WriteLogRow(*db, monitorLogLock(), sql);
 }
 
 void MonitorTask::post(const TaskStatusMessage& message) {

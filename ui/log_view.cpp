@@ -1,5 +1,6 @@
 #include "ui/log_view.h"
 
+#include "monitor/log_writer.h"
 #include "monitor/monitor_context.h"
 #include "runtime/convert.h"
 #include "runtime/lock_guard.h"
@@ -61,9 +62,11 @@ int askMainWindow(const char* text, int flags) {
 }
 
 // Under the log lock, as every write to the log is: the clear never runs
-// between a task's entering the lock and its log insert.
+// inside the log writer's transaction, and the rows still queued for it,
+// of cycles before the clear, go too.
 bool clearLogUnderLock(SqliteDB& db) {
     const LockGuard logLock(monitorLogLock());
+    if (LogWriter* writer = monitorLogWriter()) writer->dropQueued();
     return db.execute(LogClearSql());
 }
 

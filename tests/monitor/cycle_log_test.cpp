@@ -4,6 +4,7 @@
 // 255.255.255.255 fails every cycle at once, without a packet sent.
 #include <gtest/gtest.h>
 
+#include "monitor/log_writer.h"
 #include "monitor/monitor_context.h"
 #include "monitor/task_worker.h"
 #include "runtime/datetime.h"
@@ -15,6 +16,7 @@ namespace {
 
 constexpr int kHostId = 7;
 constexpr int kFailedColor = 0x0000FF;
+constexpr int kWriteWaitMs = 30000;
 
 class CycleLogTest : public ::testing::Test {
 protected:
@@ -50,6 +52,23 @@ TEST_F(CycleLogTest, AFailedCycleOfALoggingHostWritesOneRowDatedWithinTheCycle) 
     const std::string date = queryText(db, "select date from record");
     EXPECT_GE(date, std::string(before.c_str())) << "the row's date is the cycle's local time";
     EXPECT_LE(date, std::string(after.c_str()));
+}
+
+// In the program the writer thread writes the row; one that has finished
+// (a task outlived the end's wait) leaves the row to the task.
+TEST_F(CycleLogTest, TheRowGoesThroughTheLogWriterOrByTheTaskOnceTheWriterHasEnded) {
+    LogWriter writer;
+    ASSERT_TRUE(writer.start(file.path()));
+    setMonitorLogWriter(&writer);
+    MonitorTask task(host(true));
+    task.runCycle();
+    ASSERT_TRUE(writer.waitWritten(kWriteWaitMs));
+    EXPECT_EQ(writer.counts().written, 1u);
+    ASSERT_TRUE(writer.finish(kWriteWaitMs));
+    task.runCycle();
+    setMonitorLogWriter(nullptr);
+    EXPECT_EQ(writer.counts().written, 1u);
+    EXPECT_EQ(queryInt(db, "select count(*) from record where list_id = 7 and type = 4"), 2);
 }
 
 TEST_F(CycleLogTest, AHostThatDoesNotLogWritesNothing) {
