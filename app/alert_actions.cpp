@@ -29,8 +29,8 @@ void fill(std::function<void()>& slot, std::function<void()> action) {
     if (!slot) slot = std::move(action);
 }
 
-// Settings rows are single statements on the shared connection: under the
-// log lock no task's log INSERT runs inside them.
+// Settings rows are single statements on the shared connection, under the
+// log lock: the log writer's transaction never holds the file meanwhile.
 void writeSetting(const std::string& key, const Text& value) {
     SqliteDB* db = monitorDatabase();
     if (!db) return;

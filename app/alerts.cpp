@@ -51,9 +51,9 @@ HostLabel labelOf(std::int32_t hostId) {
 const char* const kCloseOutagesStep = "close outage episodes";
 const char* const kTestHoldBackVariable = "QERNO_TEST_HOLDBACK_SECONDS";
 
-// Outage rows share the connection with the tasks' log INSERTs: under the
-// log lock no log row lands between our INSERT and its row id, and neither
-// statement runs inside the other's write.
+// Outage rows are written under the log lock, as every write of this
+// connection is: the log writer's transaction (on its own connection) never
+// holds the file meanwhile, so the statement never waits inside SQLite.
 class OutageWriter {
 public:
     void opened(std::int32_t hostId, const HostLabel& host, EpisodeKind kind, const Instant& start) {

@@ -1,10 +1,10 @@
 // HistoryStore: the `history` and `history_open` tables, on a connection of
 // the history's own. Its writes run in transactions on that connection
-// (HistoryTransaction), so a monitor task's log INSERT on the program's
-// shared connection can never join one: a write that fails is rolled back
-// alone and no log row with it. A log INSERT that meets such a transaction's
+// (HistoryTransaction), so no log row (written by the log writer on its own
+// connection) can ever join one: a write that fails is rolled back alone
+// and no log row with it. A log transaction that meets such a transaction's
 // write lock waits for it, inside SQLite and then by retrying
-// (monitor/log_write.h): the writer keeps each transaction short.
+// (monitor/log_writer.h): the writer keeps each transaction short.
 //
 // Rows of a period already in the file (a clock set back named it again)
 // are merged into it: counts add up, extremes and percentiles take the

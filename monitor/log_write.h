@@ -8,7 +8,9 @@
 // clear or a host delete on the user-interface thread never waits on the
 // retries), until the lock goes or the give-up time has passed.
 //
-// Threads: any thread; a monitor task calls it for every logged cycle.
+// Threads: any thread; a monitor task calls it for a logged cycle when no
+// log writer (monitor/log_writer.h) takes the row: before the program's
+// writer has started, after it has ended, and in tests without one.
 #pragma once
 
 #include "runtime/lock.h"

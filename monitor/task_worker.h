@@ -4,8 +4,9 @@
 // notification receiver; then it waits up to 1000 ms on its stop event.
 //
 // Threads: runs on its own thread, started by TaskControl. It shares only
-// the database (the log INSERT, inside the log lock), the receiver (posting)
-// and its stop event. It changes nothing in the database on its way out.
+// the log (its row handed to the log writer, or without one written on the
+// shared connection inside the log lock), the receiver (posting) and its
+// stop event. It changes nothing in the database on its way out.
 #pragma once
 
 #include <cstdint>

@@ -20,6 +20,6 @@ enum class DatabaseState {
 
 // Waits up to busyTimeoutMs for another program's lock on each step, then
 // gives the connection no timeout again: later statements of the window
-// must not wait seconds (the log INSERT of a task then fails and goes on).
+// must not wait seconds (the window's statements hold the connection meanwhile).
 // Nothing in the file changes: the write test is rolled back.
 DatabaseState CheckDatabase(SqliteDB& db, int busyTimeoutMs);

@@ -2,10 +2,11 @@
 // its start and end as date texts (`end` empty while it lasts). Every value
 // is bound; each call is one statement of its own (autocommit).
 //
-// Threads: the user-interface thread. The connection is shared with the
-// monitor tasks' log INSERTs: callers hold the log lock around these calls,
-// so no log row is written between an INSERT here and the row id read after
-// it, and no statement here runs inside a task's write.
+// Threads: the user-interface thread. Callers hold the log lock around
+// these calls: no log row is written meanwhile (the log writer's
+// transaction, or a task writing its own row on this connection), so no log
+// row comes between an INSERT here and the row id read after it, and no
+// statement here waits inside SQLite for the log's write.
 #pragma once
 
 #include <cstdint>

@@ -142,8 +142,8 @@ void deleteHosts(SqliteDB& db) {
     std::vector<int> rows = selectedItems(list);
     for (int row : rows) {
         int id = itemData(list, row);
-        // Under the log lock, so that the host's task cannot be writing a
-        // log row while its task ends and its host row goes.
+        // Under the log lock, as every write of this connection is: the log
+        // writer's transaction never holds the file while the host row goes.
         const LockGuard logLock(monitorLogLock());
         TaskControl(id, taskStop);
         db.execute(HostDeleteSql(id));
