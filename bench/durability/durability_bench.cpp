@@ -1,16 +1,21 @@
-// The log's durability when the program is killed: a writer commits log
-// rows as the monitor tasks do (one INSERT per transaction through
-// SqliteDB::execute, on the file's WAL with the build's synchronous
-// setting) and reports each commit; scripts/bench-durability kills it with
-// SIGKILL and asks the checker what the file holds.
-//   qerno-durability-bench write FILE   (makes FILE when missing; runs until killed)
+// The log's durability when the program is killed: rows are handed to the
+// log writer as the monitor tasks hand them in an outage (1,800 a second),
+// the writer commits them in transactions on the file's WAL with the
+// build's synchronous setting, and each change of the count committed is
+// reported; scripts/bench-durability kills it with SIGKILL and asks the
+// checker what the file holds.
+//   qerno-durability-bench write FILE   (makes FILE when missing; runs until killed;
+//                                        prints "committed N handed M" lines)
 //   qerno-durability-bench check FILE   (prints "rows N integrity TEXT")
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
+#include "monitor/log_writer.h"
 #include "store/date_text.h"
 #include "store/schema.h"
 #include "store/sqlite_db.h"
@@ -18,16 +23,38 @@
 
 namespace {
 
+constexpr int kRowsPerSecond = 1800;
+constexpr auto kStep = std::chrono::milliseconds(10);
+constexpr auto kReportEvery = std::chrono::milliseconds(2);
+
 int writeUntilKilled(const Text& path) {
     SqliteDB db;
     if (!db.open(path) && !(CreateDatabaseFile(path) && db.open(path))) return 1;
+    db.close();
+    LogWriter writer;
+    if (!writer.start(path)) return 1;
     const Text date = FormatDateTime();
-    for (long long committed = 0;;) {
-        if (!db.execute(LogInsertSql("主机", "198.18.0.5", 1, 1000, 0x606060, date, 4))) continue;
-        // Written and flushed after the commit returned: every number the
-        // script reads was committed before the kill.
-        std::printf("%lld\n", ++committed);
-        std::fflush(stdout);
+    // The tasks: a step's rows every 10 ms.
+    std::thread tasks([&writer, &date] {
+        const int perStep = kRowsPerSecond / 100;
+        for (auto next = std::chrono::steady_clock::now();; next += kStep) {
+            for (int i = 0; i < perStep; ++i)
+                writer.add(LogInsertSql("主机", "198.18.0.5", i, 1000, 0x606060, date, 4));
+            std::this_thread::sleep_until(next + kStep);
+        }
+    });
+    tasks.detach();  // ends with the process, killed
+    for (std::uint64_t reported = 0;;) {
+        const LogWriter::Counts c = writer.counts();
+        if (c.written != reported) {
+            // Printed and flushed after the commit: every number the script
+            // reads was committed before the kill.
+            reported = c.written;
+            std::printf("committed %llu handed %llu\n", static_cast<unsigned long long>(c.written),
+                        static_cast<unsigned long long>(c.written + c.queued));
+            std::fflush(stdout);
+        }
+        std::this_thread::sleep_for(kReportEvery);
     }
 }
 
