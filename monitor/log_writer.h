@@ -8,11 +8,12 @@
 //
 // Each row is still its own INSERT statement, as specified. A transaction is
 // written under the log lock, so the log clear and the other writes of the
-// user-interface thread's connection never meet it half done, and waits for
-// the file at most kLogWriterBusyWaitMs inside SQLite: a file another
+// user-interface thread's connection never meet it half done. Inside it the
+// writer waits for the file at most kLogWriterBusyWaitMs: a file another
 // connection holds longer (a history batch, the log's upkeep, another
-// program) is tried again kLogBusyRetryMs later, outside the log lock, with
-// the rows kept. Rows wait in memory at most kMaxQueuedLogRows (the oldest
+// program) is tried again kLogBusyRetryMs later, the rows kept, and in
+// between the log lock is free, so that the window's own writes under it
+// wait little even while the file stays held. Rows wait in memory at most kMaxQueuedLogRows (the oldest
 // go first past it); a row SQLite refuses for any other reason (a read-only
 // or full disk) is counted failed and not tried again, as the task's own
 // write did.
@@ -42,9 +43,10 @@
 inline constexpr std::size_t kLogRowsPerTransaction = 500;
 // About half a minute of 1,800 failing hosts' rows (some 6 MB).
 inline constexpr std::size_t kMaxQueuedLogRows = 32768;
-// The writer's wait inside SQLite for another connection's write, which the
-// log lock's other holders then also wait.
-inline constexpr int kLogWriterBusyWaitMs = 100;
+// The writer's wait inside SQLite for another connection's write, under the
+// log lock: longer than a history transaction holds the file, short enough
+// that the log lock's other holders hardly notice it.
+inline constexpr int kLogWriterBusyWaitMs = 20;
 inline constexpr int kLogCheckpointIntervalMs = 1000;
 
 class LogWriter {
