@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <string>
 
 
@@ -52,6 +53,12 @@ const char* const kSelectOpen = "SELECT list_id, period, start, state FROM histo
 const char* const kPruneRows =
     "DELETE FROM history WHERE list_id = ?1 AND period = ?2 AND start IN"
     " (SELECT start FROM history WHERE list_id = ?1 AND period = ?2 AND start < ?3 ORDER BY start LIMIT ?4)";
+// Every host with rows, an index seek each: a host the program has not run
+// since it started (its auto start off) has rows past their time too.
+const char* const kStoredHosts =
+    "WITH RECURSIVE ids(id) AS (SELECT min(list_id) FROM history"
+    " UNION ALL SELECT (SELECT min(list_id) FROM history WHERE list_id > ids.id) FROM ids"
+    " WHERE ids.id IS NOT NULL) SELECT id FROM ids WHERE id IS NOT NULL";
 const char* const kSelectRows =
     "SELECT start, sent, lost, min, avg, max, p50, p90, jitter FROM history"
     " WHERE list_id = ?1 AND period = ?2 AND start >= ?3 AND start < ?4 ORDER BY start";
@@ -183,11 +190,21 @@ bool HistoryStore::saveOpenStates(const std::vector<OpenPeriodState>& states) {
 }
 
 bool HistoryStore::pruneBatch(const std::vector<std::int32_t>& hosts, UtcSeconds now) {
-    if (hosts.empty()) return true;
+    if (pruneCursor_ >= pruneTurn_.size()) {
+        // A new turn: the running hosts and every host with rows in the file.
+        pruneTurn_ = hosts;
+        Statement stored;
+        if (!stored.prepare(db_.connection(), kStoredHosts)) return false;
+        while (stored.step() == SQLITE_ROW) pruneTurn_.push_back(sqlite3_column_int(stored.get(), 0));
+        std::sort(pruneTurn_.begin(), pruneTurn_.end());
+        pruneTurn_.erase(std::unique(pruneTurn_.begin(), pruneTurn_.end()), pruneTurn_.end());
+        pruneCursor_ = 0;
+    }
+    if (pruneTurn_.empty()) return true;
     Statement prune;
     if (!prune.prepare(db_.connection(), kPruneRows)) return false;
-    for (std::size_t n = 0; n < kPruneHostsPerBatch && n < hosts.size(); ++n) {
-        const std::int32_t id = hosts[pruneCursor_++ % hosts.size()];
+    for (std::size_t n = 0; n < kPruneHostsPerBatch && pruneCursor_ < pruneTurn_.size(); ++n) {
+        const std::int32_t id = pruneTurn_[pruneCursor_++];
         for (std::size_t kind = 0; kind < kPeriodKinds; ++kind) {
             sqlite3_bind_int(prune.get(), 1, id);
             sqlite3_bind_int(prune.get(), 2, kPeriods[kind]);

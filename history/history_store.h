@@ -59,7 +59,8 @@ public:
     // The open periods' states replace every kept one.
     bool saveOpenStates(const std::vector<OpenPeriodState>& states);
     // One small batch of rows past their retention goes: a few hosts a
-    // call, in turn.
+    // call, in turn. A turn takes `hosts` (the running ones) and every host
+    // with rows in the file, as they are when it begins.
     bool pruneBatch(const std::vector<std::int32_t>& hosts, UtcSeconds now);
     // Copies the write-ahead log back into the file as far as no reader
     // needs it (the connection never does so by itself).
@@ -74,7 +75,8 @@ public:
 
 private:
     SqliteDB db_;
-    std::size_t pruneCursor_ = 0;  // the next host to prune, by position in the id list
+    std::vector<std::int32_t> pruneTurn_;  // the hosts of the pruning turn under way
+    std::size_t pruneCursor_ = 0;          // the next of them to prune
 };
 
 // A write transaction on a store's connection (BEGIN IMMEDIATE: the write

@@ -121,7 +121,7 @@ TEST_F(HistoryFile, RestartInsideAnOpenPeriodResumesIt) {
     EXPECT_EQ(queryInt(shared, "select count(*) from history_open"), 0);
 }
 
-TEST_F(HistoryFile, OldRowsArePrunedByKindAndDeletedHostsGo) {
+TEST_F(HistoryFile, OldRowsArePrunedByKindAlsoOfHostsNotRunningAndDeletedHostsGo) {
     const UtcSeconds now = kHourStart + 400 * kSecondsPerDay;
     struct Case { int period; UtcSeconds age; bool kept; } cases[] = {
         {kMinutePeriod, 2 * kSecondsPerDay - kMinutePeriod, true},
@@ -137,17 +137,21 @@ TEST_F(HistoryFile, OldRowsArePrunedByKindAndDeletedHostsGo) {
                         std::to_string(c.period) + ", '" + utcText(start) + "', 1, 0)").c_str());
         shared.execute(("insert into history (list_id, period, start, sent, lost) values (6, " +
                         std::to_string(c.period) + ", '" + utcText(start) + "', 1, 0)").c_str());
+        // Host 7 has not run since the start: its rows age all the same.
+        shared.execute(("insert into history (list_id, period, start, sent, lost) values (7, " +
+                        std::to_string(c.period) + ", '" + utcText(start) + "', 1, 0)").c_str());
     }
-    ASSERT_EQ(count("1"), 12);
+    ASSERT_EQ(count("1"), 18);
     book.record(5, now, answered(1));
     book.record(6, now, answered(1));
     book.forget(6);
     ASSERT_TRUE(flush(book, now));
-    for (const Case& c : cases)
-        EXPECT_EQ(count("list_id = 5 and period = " + std::to_string(c.period) + " and start = '" +
-                        utcText(periodStart(now - c.age, c.period)) + "'"),
-                  c.kept ? 1 : 0)
-            << c.period << " aged " << c.age;
+    for (const char* host : {"5", "7"})
+        for (const Case& c : cases)
+            EXPECT_EQ(count(std::string("list_id = ") + host + " and period = " + std::to_string(c.period) +
+                            " and start = '" + utcText(periodStart(now - c.age, c.period)) + "'"),
+                      c.kept ? 1 : 0)
+                << "host " << host << ", " << c.period << " aged " << c.age;
     EXPECT_EQ(count("list_id = 6"), 0) << "a deleted host's history goes with it";
 }
 
