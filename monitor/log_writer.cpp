@@ -140,19 +140,15 @@ bool LogWriter::start(const Text& path) {
         s.db.close();
         return false;
     }
-    {
-        const std::lock_guard<std::mutex> lock(s.mutex);
-        s.taking = true;
-    }
     auto* held = new std::shared_ptr<Shared>(shared_);
     if (!startThread(writerThread, reinterpret_cast<std::uintptr_t>(held), &s.thread)) {
         delete held;
-        {
-            const std::lock_guard<std::mutex> lock(s.mutex);
-            s.taking = false;
-        }
         s.db.close();
         return false;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(s.mutex);
+        s.taking = true;
     }
     started_ = true;
     return true;
