@@ -58,8 +58,8 @@ StatusReceiver& programStatusReceiver() {
     return receiver;
 }
 
-int ApplyStatusReport(int wParam, int) {
-    programStatusReceiver().receive(static_cast<std::uintptr_t>(static_cast<unsigned>(wParam)));
+int ApplyStatusReport(std::intptr_t wParam, std::intptr_t) {
+    programStatusReceiver().receive(static_cast<std::uintptr_t>(wParam));
     flushHostListIfDue();
     return 0;
 }

@@ -4,6 +4,8 @@
 // Threads: the user-interface thread only.
 #pragma once
 
+#include <cstdint>
+
 class StatusReceiver;
 
 // Fills the slots above that are still empty (a test program may have
@@ -22,7 +24,7 @@ StatusReceiver& programStatusReceiver();
 // The notification receiver's handler: applies one task status message
 // (wParam: its hand-off block) to the host list, then to the listeners.
 // The list's cells show it at the next flush (app/held_host_list.h).
-int ApplyStatusReport(int wParam, int lParam);
+int ApplyStatusReport(std::intptr_t wParam, std::intptr_t lParam);
 
 // "退出": stops the tasks, removes the tray icon, closes the main window and
 // ends the program with exit code 0; the end runs the rest of the exit

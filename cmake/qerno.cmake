@@ -11,12 +11,25 @@ if(QERNO_WERROR)
   list(APPEND QERNO_COMMON_FLAGS -Werror)
 endif()
 
+# The 64-bit stand-in: the Windows build made with the 64-bit MinGW-w64 for
+# machines whose kernel runs no 32-bit x86 code (IA-32 emulation off), where
+# the 32-bit Wine cannot start but the 64-bit one can. The same sources, so
+# the window, the monitor and the store are tested and measured under Wine
+# there; only what patches 32-bit x86 code (the inline hooks, the crash
+# guard's machinery) is left out. The product stays the 32-bit program.
+set(QERNO_WIN64_STANDIN OFF)
+if(QERNO_WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QERNO_WIN64_STANDIN ON)
+endif()
+
 if(QERNO_WIN32)
   # One thread per monitored host: Wine takes 2 MB of address space per
   # thread whatever the program asks (runtime/thread.h), so even 1,000 hosts
   # need more than the 2 GB a plain 32-bit process gets. Large-address-aware
-  # gets 4 GB on 64-bit Windows and under Wine.
-  add_link_options(-Wl,--large-address-aware)
+  # gets 4 GB on 64-bit Windows and under Wine (a 64-bit program has it).
+  if(NOT QERNO_WIN64_STANDIN)
+    add_link_options(-Wl,--large-address-aware)
+  endif()
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE
                           _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
 else()
@@ -78,10 +91,15 @@ add_library(SQLite::SQLite3 ALIAS qerno_sqlite3)
 # qerno_layer(<name> [LIBS ...]): the static library of one layer folder, from
 # its sources by convention: <folder>/*.cpp everywhere, <folder>/win32/*.cpp
 # only in the Windows build, <folder>/posix/*.cpp only in the native build.
+# X86_ONLY: the layer's win32/ sources patch 32-bit x86 code; the 64-bit
+# stand-in takes <folder>/win64/*.cpp in their place.
 function(qerno_layer name)
-  cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(L "X86_ONLY" "" "LIBS" ${ARGN})
   file(GLOB portable CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   file(GLOB win32 CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/win32/*.cpp)
+  if(L_X86_ONLY AND QERNO_WIN64_STANDIN)
+    file(GLOB win32 CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/win64/*.cpp)
+  endif()
   file(GLOB posix CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/posix/*.cpp)
   if(NOT portable AND NOT (QERNO_WIN32 AND win32) AND NOT (NOT QERNO_WIN32 AND posix))
     add_library(${name} INTERFACE)  # the layer has no sources yet

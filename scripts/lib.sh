@@ -10,6 +10,7 @@ command -v ccache >/dev/null && LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DC
 ensure_setup() {
   if [ ! -f "$ROOT/.cache/sqlite/sqlite3.c" ] || ! command -v wine >/dev/null ||
      ! command -v i686-w64-mingw32-g++-posix >/dev/null || ! command -v Xvfb >/dev/null ||
+     ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || [ ! -x /usr/lib/wine/wine64 ] ||
      ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
     "$ROOT/scripts/setup"
   fi
@@ -25,7 +26,22 @@ kernel_runs_32bit() {
   /lib/ld-linux.so.2 --version >/dev/null 2>&1
   [ $? != 126 ]  # "cannot execute binary file": ENOEXEC from the kernel
 }
-NO_32BIT_NOTE="this machine's kernel runs no 32-bit x86 programs (IA-32 emulation off), so Wine cannot run the program here"
+NO_32BIT_NOTE="this machine's kernel runs no 32-bit x86 programs (IA-32 emulation off), so the 32-bit Wine cannot run the program here"
+
+# The Windows tree that runs under Wine on this machine: the program itself
+# (win32), or, where the kernel runs no 32-bit code, its 64-bit stand-in
+# (win64, see cmake/qerno.cmake) under the 64-bit Wine loader. dist/ always
+# takes the program from win32.
+if kernel_runs_32bit; then
+  WINE_TREE=win32; WINE_TOOLCHAIN="$ROOT/cmake/mingw-i686.cmake"
+  WINE_LOADER=wine; WINE_ARCH=win32
+else
+  WINE_TREE=win64; WINE_TOOLCHAIN="$ROOT/cmake/mingw-x86_64.cmake"
+  WINE_LOADER=/usr/lib/wine/wine64; WINE_ARCH=win64
+fi
+STANDIN_NOTE="$NO_32BIT_NOTE; the 64-bit stand-in build runs under the 64-bit Wine instead (no crash guard, no inline hooks)"
+# For a benchmark's output: its Wine figures are the stand-in's, said once.
+say_wine_tree() { [ "$WINE_TREE" = win32 ] || echo "wine figures: $STANDIN_NOTE"; }
 
 # configure_build NAME [cmake args...]
 # Configures once, and anew whenever the arguments or the toolchain file's
@@ -77,6 +93,14 @@ build_native() {  # build_native NAME [cmake args...]
 build_win32() {
   configure_build win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake"
   run_build "$BUILD/win32"
+}
+
+# The tree that runs under Wine here (WINE_TREE): configured, or built.
+configure_wine_tree() {
+  configure_build "$WINE_TREE" -DCMAKE_TOOLCHAIN_FILE="$WINE_TOOLCHAIN"
+}
+build_wine_tree() {
+  configure_wine_tree && run_build "$BUILD/$WINE_TREE"
 }
 
 # lay_out_dist DEST NATIVE_TREE WIN32_TREE

@@ -18,7 +18,7 @@ struct UiActions {
     std::function<std::optional<int>()> mainCloseQuery;   // user asks to close; 0 keeps it
     std::function<void()> mainDestroying;                 // about to be destroyed
     std::function<void()> sessionEnding;                  // Windows ends the session (WM_ENDSESSION)
-    std::function<int(int wParam, int lParam)> statusReport;  // 标签_消息接收 got 0x8075
+    std::function<int(std::intptr_t wParam, std::intptr_t lParam)> statusReport;  // 标签_消息接收 got 0x8075
     // Host list and host menu "菜单".
     std::function<void()> addHost;     // "添加"
     std::function<void()> editHost;    // "修改", double click on the host list

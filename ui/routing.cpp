@@ -34,7 +34,7 @@ void routeMainWindow() {
     });
     w.setHandler(WindowEvent::Destroying, slot(&UiActions::mainDestroying));
     w.setHandler(WindowEvent::SessionEnding, slot(&UiActions::sessionEnding));
-    w.setHandler(标签_消息接收, ControlEvent::Report, [](int wp, int lp) -> std::optional<int> {
+    w.setHandler(标签_消息接收, ControlEvent::Report, [](std::intptr_t wp, std::intptr_t lp) -> std::optional<int> {
         if (auto& f = uiActions().statusReport) return f(wp, lp);
         return std::nullopt;
     });

@@ -19,8 +19,14 @@
 #include "runtime/text.h"
 
 constexpr UINT kTrayCallbackMessage = 123456;
-// The record size the shell gets: NOTIFYICONDATAW up to dwInfoFlags.
+// The record size the shell gets: NOTIFYICONDATAW up to dwInfoFlags (936
+// bytes in the 32-bit program; wider handles make it longer in the 64-bit
+// stand-in build).
+#ifdef _WIN64
+constexpr DWORD kTrayRecordSize = 952;
+#else
 constexpr DWORD kTrayRecordSize = 936;
+#endif
 
 using TrayEventHandler = void (*)(int mouseMessage);
 

@@ -21,7 +21,7 @@ std::size_t atLeastOne(std::size_t size) { return size == 0 ? 1 : size; }
     // Small and on the stack: the heap has just refused a block. The text is
     // built after that, once, for the box; a failure that large left room.
     char message[64];
-    std::snprintf(message, sizeof message, "分配 %lu 字节内存失败!", static_cast<unsigned long>(size));
+    std::snprintf(message, sizeof message, "分配 %llu 字节内存失败!", static_cast<unsigned long long>(size));
     raiseRuntimeError(RuntimeError{0, Text(message)});
 }
 

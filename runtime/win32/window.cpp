@@ -17,15 +17,15 @@ void Window::setHandler(int unit, ControlEvent event, Handler handler) {
     handlers_[{unit, static_cast<int>(event)}] = std::move(handler);
 }
 
-std::optional<int> Window::raise(WindowEvent event, int argument1, int argument2) {
+std::optional<int> Window::raise(WindowEvent event, std::intptr_t argument1, std::intptr_t argument2) {
     return raiseEvent(kWindowUnit, static_cast<int>(event), argument1, argument2);
 }
 
-std::optional<int> Window::raise(int unit, ControlEvent event, int argument1, int argument2) {
+std::optional<int> Window::raise(int unit, ControlEvent event, std::intptr_t argument1, std::intptr_t argument2) {
     return raiseEvent(unit, static_cast<int>(event), argument1, argument2);
 }
 
-std::optional<int> Window::raiseEvent(int unit, int event, int argument1, int argument2) {
+std::optional<int> Window::raiseEvent(int unit, int event, std::intptr_t argument1, std::intptr_t argument2) {
     auto it = handlers_.find({unit, event});
     if (it == handlers_.end() || !it->second) return std::nullopt;
     Handler handler = it->second;  // the handler may replace itself

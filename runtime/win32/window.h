@@ -19,6 +19,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -75,9 +76,10 @@ struct MenuItemLook {
 
 class Window {
 public:
-    // Arguments are the event's two 32-bit values; a handler returns a value
-    // only when it means one (std::nullopt: the event's default applies).
-    using Handler = std::function<std::optional<int>(int argument1, int argument2)>;
+    // Arguments are the event's two values, each a machine word (a report's
+    // hand-off block is an address); a handler returns a value only when it
+    // means one (std::nullopt: the event's default applies).
+    using Handler = std::function<std::optional<int>(std::intptr_t argument1, std::intptr_t argument2)>;
 
     explicit Window(const WindowTemplate& layout) : layout_(layout) {}
     ~Window();
@@ -86,8 +88,9 @@ public:
 
     void setHandler(WindowEvent event, Handler handler);
     void setHandler(int unit, ControlEvent event, Handler handler);
-    std::optional<int> raise(WindowEvent event, int argument1 = 0, int argument2 = 0);
-    std::optional<int> raise(int unit, ControlEvent event, int argument1 = 0, int argument2 = 0);
+    std::optional<int> raise(WindowEvent event, std::intptr_t argument1 = 0, std::intptr_t argument2 = 0);
+    std::optional<int> raise(int unit, ControlEvent event, std::intptr_t argument1 = 0,
+                             std::intptr_t argument2 = 0);
 
     // The look of menu items decided when their menu pops up: called for
     // every item (its unit); without one every item shows its caption.
@@ -127,7 +130,7 @@ public:
     LRESULT routeControlMessage(const SubclassCall& call);
 
 private:
-    std::optional<int> raiseEvent(int unit, int event, int argument1, int argument2);
+    std::optional<int> raiseEvent(int unit, int event, std::intptr_t argument1, std::intptr_t argument2);
 
     // window_modal.cpp
     void noteLoaded(bool modal);

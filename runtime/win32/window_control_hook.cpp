@@ -33,7 +33,8 @@ LRESULT Window::routeControlMessage(const SubclassCall& call) {
     switch (call.msg) {
     case kReportMessage:
         if (c && c->kind == ControlKind::Label)
-            return raise(unit, ControlEvent::Report, static_cast<int>(call.wp), static_cast<int>(call.lp))
+            return raise(unit, ControlEvent::Report, static_cast<std::intptr_t>(call.wp),
+                         static_cast<std::intptr_t>(call.lp))
                 .value_or(0);
         break;
     case WM_SETCURSOR:

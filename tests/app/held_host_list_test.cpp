@@ -39,7 +39,7 @@ TaskStatusMessage report(int host, int round) {
 }
 
 void send(const TaskStatusMessage& m) {
-    ApplyStatusReport(static_cast<int>(makeHandoffBlock(encodeTaskStatus(m))), 0);
+    ApplyStatusReport(static_cast<std::intptr_t>(makeHandoffBlock(encodeTaskStatus(m))), 0);
 }
 
 class HeldHostListTest : public testing::Test {

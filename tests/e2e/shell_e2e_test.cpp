@@ -150,7 +150,11 @@ TEST_F(ProgramTest, RuntimeErrorShowsItsBoxAndEndsWithMinusOne) {
         // C++ terminate path.
         {L"alloc-fail",
          L"\u8fd0\u884c\u65f6\u51fa\u9519!\r\n\r\n"
+#ifndef _WIN64
          L"\u9519\u8bef\u4fe1\u606f\uff1a\u5206\u914d 2147483632 \u5b57\u8282\u5185\u5b58\u5931\u8d25!\r\n"},
+#else
+         L"\u9519\u8bef\u4fe1\u606f\uff1a\u5206\u914d 140737488355312 \u5b57\u8282\u5185\u5b58\u5931\u8d25!\r\n"},
+#endif
     };
     std::wstring exe = folder.copyIn(QERNO_PROBE);
     for (const ErrorCase& c : cases) {

@@ -95,7 +95,7 @@ protected:
         installHostActions(db());
         ASSERT_TRUE(loadWindow(mainWindow()));
         setMonitorReceiver(reinterpret_cast<UiReceiver>(mainWindow().unitHandle(MainWin::标签_消息接收)));
-        uiActions().statusReport = [this](int wp, int) {
+        uiActions().statusReport = [this](std::intptr_t wp, std::intptr_t) {
             TaskStatusMessage m = decodeTaskStatus(takeHandoffBlock(static_cast<std::uintptr_t>(wp)));
             ++reports_[m.hostId];
             return 0;

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
+
 #include "runtime/convert.h"
 #include "runtime/datetime.h"
 #include "runtime/win32/window_commands.h"
@@ -182,11 +184,16 @@ TEST_F(RoutingTest, AboutMenuItemOpensTheAboutWindowOwnedByTheMainWindow) {
 TEST_F(RoutingTest, TheReceiverReportsWithTheSlotsResult) {
     HWND receiver = mainWindow().unitHandle(MainWin::标签_消息接收);
     EXPECT_EQ(SendMessageW(receiver, kReportMessage, 1, 2), 0);  // empty slot
-    int got1 = 0, got2 = 0;
-    uiActions().statusReport = [&](int wp, int lp) { got1 = wp; got2 = lp; return 77; };
+    std::intptr_t got1 = 0, got2 = 0;
+    uiActions().statusReport = [&](std::intptr_t wp, std::intptr_t lp) { got1 = wp; got2 = lp; return 77; };
     EXPECT_EQ(SendMessageW(receiver, kReportMessage, 0x1234, -5), 77);
     EXPECT_EQ(got1, 0x1234);
     EXPECT_EQ(got2, -5);
+    // The first value is a hand-off block's address: it arrives as a whole word.
+    const auto block = std::make_unique<int>(0);
+    const auto address = reinterpret_cast<std::intptr_t>(block.get());
+    EXPECT_EQ(SendMessageW(receiver, kReportMessage, static_cast<WPARAM>(address), 0), 77);
+    EXPECT_EQ(got1, address);
 }
 
 // Windows may end the process once WM_ENDSESSION returns: the slot runs

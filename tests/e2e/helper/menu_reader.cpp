@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 
@@ -17,14 +18,18 @@ constexpr int kCallTimeoutMs = 5000;
 constexpr int kMaxItemChars = 256;
 constexpr std::uint32_t kNoSuchItem = 0xFFFFFFFFu;  // GetMenuState's failure
 
-// The block the code below reads: a routine and up to five argument words,
-// laid out as the 32-bit menu process sees them.
+// A machine word of the menu process, which has this helper's width (both
+// 32-bit, or both the 64-bit stand-in build).
+using Word = std::uintptr_t;
+
+// The block the code below reads: a routine and up to five argument words.
 struct CallBlock {
-    std::uint32_t routine;
-    std::uint32_t count;
-    std::uint32_t words[5];
+    Word routine;
+    Word count;
+    Word words[5];
 };
 
+#ifndef _WIN64
 // The thread routine (stdcall, one argument: the CallBlock): pushes the
 // words last first, calls the routine and returns its result, which becomes
 // the thread's exit code. EBP keeps the stack whether the routine pops its
@@ -44,6 +49,28 @@ constexpr std::uint8_t kCallCode[] = {
     0x5D,                    // pop ebp
     0xC2, 0x04, 0x00,        // ret 4
 };
+#else
+// The same for the 64-bit calling convention (the CallBlock in RCX): the
+// first four words go in RCX, RDX, R8 and R9, the fifth on the stack above
+// the 32 bytes of shadow space; words past the count are passed but unused.
+// The stack stays 16-byte aligned at the call.
+constexpr std::uint8_t kCallCode[] = {
+    0x53,                          // push rbx
+    0x48, 0x89, 0xCB,              // mov rbx, rcx               the CallBlock
+    0x48, 0x83, 0xEC, 0x30,        // sub rsp, 48
+    0x48, 0x8B, 0x43, 0x30,        // mov rax, [rbx+48]          words[4]
+    0x48, 0x89, 0x44, 0x24, 0x20,  // mov [rsp+32], rax
+    0x48, 0x8B, 0x4B, 0x10,        // mov rcx, [rbx+16]          words[0]
+    0x48, 0x8B, 0x53, 0x18,        // mov rdx, [rbx+24]          words[1]
+    0x4C, 0x8B, 0x43, 0x20,        // mov r8, [rbx+32]           words[2]
+    0x4C, 0x8B, 0x4B, 0x28,        // mov r9, [rbx+40]           words[3]
+    0xFF, 0x13,                    // call [rbx]                 routine
+    0x48, 0x83, 0xC4, 0x30,        // add rsp, 48
+    0x5B,                          // pop rbx
+    0xC3,                          // ret
+};
+static_assert(offsetof(CallBlock, words) == 16, "the code reads the words from offset 16");
+#endif
 
 // Where each piece lives in the remote block.
 constexpr size_t kCodeAt = 0;
@@ -95,15 +122,14 @@ public:
 
     bool valid() const { return remote_.valid() && base_ != 0 && !stuck_; }
     // The word where the text buffer lies in the other process.
-    std::uint32_t textBuffer() const { return address(kTextAt); }
+    Word textBuffer() const { return address(kTextAt); }
 
     // False when the routine is unknown or the thread could not run.
-    bool call(const char* routine, std::initializer_list<std::uint32_t> words, std::uint32_t* result) {
+    bool call(const char* routine, std::initializer_list<Word> words, std::uint32_t* result) {
         HMODULE local = GetModuleHandleW(L"user32.dll");
         auto entry = reinterpret_cast<std::uintptr_t>(GetProcAddress(local, routine));
         if (!valid() || entry == 0 || words.size() > 5) return false;
-        CallBlock block{static_cast<std::uint32_t>(entry - reinterpret_cast<std::uintptr_t>(local) + base_),
-                        static_cast<std::uint32_t>(words.size()), {}};
+        CallBlock block{entry - reinterpret_cast<std::uintptr_t>(local) + base_, words.size(), {}};
         std::copy(words.begin(), words.end(), block.words);
         if (!remote_.write(kBlockAt, &block, sizeof block)) return false;
         ScopedHandle thread(CreateRemoteThread(remote_.process(), nullptr, 0,
@@ -127,9 +153,7 @@ public:
     }
 
 private:
-    std::uint32_t address(size_t offset) const {
-        return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(remote_.at(offset)));
-    }
+    Word address(size_t offset) const { return reinterpret_cast<Word>(remote_.at(offset)); }
 
     RemoteBuffer remote_;
     std::uintptr_t base_ = 0;
@@ -139,7 +163,7 @@ private:
 }  // namespace
 
 std::vector<std::wstring> readMenuItems(HWND menuWindow) {
-    auto menu = static_cast<std::uint32_t>(SendMessageW(menuWindow, kMenuHandleQuery, 0, 0));
+    auto menu = static_cast<Word>(SendMessageW(menuWindow, kMenuHandleQuery, 0, 0));
     if (menu == 0) return {};
     RemoteCaller caller(menuWindow);
     std::uint32_t count = 0;

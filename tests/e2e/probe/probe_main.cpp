@@ -61,7 +61,11 @@ void CALLBACK openWindow(HWND, UINT, UINT_PTR id, DWORD) {
 // Runs after the runtime's own deletion of the locks still registered.
 void noteLiveLocks() { note("live locks " + std::to_string(liveLockCount())); }
 
+#ifndef _WIN64
 volatile std::size_t g_tooMuch = 0x7FFFFFF0;  // more than a 32-bit process can have
+#else
+volatile std::size_t g_tooMuch = 0x7FFFFFFFFFF0;  // the whole 64-bit user address space
+#endif
 
 void startUp() {
     wchar_t dir[MAX_PATH] = {};
