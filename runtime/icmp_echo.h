@@ -47,7 +47,9 @@ public:
     // buffer: an IcmpEchoReply followed by the echoed data that fits in
     // bufferSize. Status 0 with the round-trip time for a reply; 11010 and a
     // zero time when none came in time; the unreachable codes with the time
-    // of the error where one came back. Fields not written keep their values.
+    // of the error where one came back; an echo the system would not send or
+    // wait for reads 11006 (no resources) or 11050 with a zero time, never as
+    // the last cycle's outcome. Fields not written keep their values.
     void echo(uint32_t address, const void* data, uint16_t size, void* buffer,
               uint32_t bufferSize, uint32_t timeoutMs);
 

@@ -10,6 +10,7 @@ enum IpStatus : int32_t {
     ipDestHostUnreachable = 11003,
     ipDestProtUnreachable = 11004,
     ipDestPortUnreachable = 11005,
+    ipNoResources = 11006,
     ipPacketTooBig = 11009,
     ipReqTimedOut = 11010,
     ipTtlExpiredTransit = 11013,

@@ -99,6 +99,8 @@ int32_t statusOfSendError(int error) {
         case ENETUNREACH: return ipDestNetUnreachable;
         case EHOSTUNREACH: return ipDestHostUnreachable;
         case EMSGSIZE: return ipPacketTooBig;
+        case ENOBUFS:
+        case ENOMEM: return ipNoResources;
         default: return ipGeneralFailure;
     }
 }

@@ -4,8 +4,13 @@
 // the namespace's own hosts file and nowhere else).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "monitor/probe.h"
 #include "monitor/status_text.h"
@@ -81,6 +86,42 @@ TEST(ProbeNetns, UnresolvableNameSendsNothing) {
     std::memset(&untouched, 0x5A, sizeof untouched);
     EXPECT_EQ(std::memcmp(&reply, &untouched, sizeof reply), 0);
     EXPECT_EQ(resolveHost("no-such-host.invalid"), Text());
+}
+
+// Many silent hosts at once, as in an outage of a large list: every probe
+// must read as a failure. Wine refuses echoes once a few hundred are in
+// flight and writes nothing for those; a record still holding the last
+// cycle's success (status 0 here) would show a silent host as answering.
+TEST(ProbeNetns, SilentHostsAtOnceNeverReadAsAnswering) {
+    constexpr int kProbes = 800;  // Wine refused about a quarter of 600 cycling hosts
+    std::vector<EchoReplyRecord> replies(kProbes);  // status 0: as after an answered cycle
+    std::vector<int32_t> results(kProbes, 0);
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kProbes; ++i) {
+        threads.emplace_back([i, &replies, &results, &ready] {
+            // 198.18.2.1 onwards: never answered in the namespace.
+            Text target = Text("198.18.") + Text(std::to_string(2 + i / 250).c_str()) + "." +
+                          Text(std::to_string(1 + i % 250).c_str());
+            ++ready;
+            while (ready.load() < kProbes) std::this_thread::yield();
+            results[i] = ProbeHost(target, " ", replies[i], 1000, true);
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    std::map<int32_t, int> seen;
+    for (int i = 0; i < kProbes; ++i) {
+        ++seen[results[i]];
+        EXPECT_EQ(static_cast<int32_t>(replies[i].reply.status), results[i]);
+        EXPECT_EQ(replies[i].reply.roundTripTime, 0u);
+    }
+    std::string counts;
+    for (const auto& [status, n] : seen) counts += std::to_string(status) + ": " + std::to_string(n) + "  ";
+    EXPECT_EQ(seen.count(0), 0u) << counts;
+    for (const auto& [status, n] : seen) {
+        EXPECT_TRUE(status == 11010 || status == 11006) << counts;
+        EXPECT_NE(StatusText(status), Text()) << status;
+    }
 }
 
 }  // namespace
