@@ -69,7 +69,8 @@ configure_stamp() {
   local arg
   for arg in "$@"; do
     case "$arg" in
-      -DCMAKE_TOOLCHAIN_FILE=*) sha256sum "${arg#-DCMAKE_TOOLCHAIN_FILE=}" 2>/dev/null || echo "missing ${arg#*=}" ;;
+      -DCMAKE_TOOLCHAIN_FILE=*)  # and the shared settings it includes
+        sha256sum "${arg#-DCMAKE_TOOLCHAIN_FILE=}" "$ROOT/cmake/mingw.cmake" 2>/dev/null || echo "missing ${arg#*=}" ;;
     esac
   done
 }

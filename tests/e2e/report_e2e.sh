@@ -83,7 +83,7 @@ generate() {
 "$ROOT/scripts/wine-prefix" "$WINEPREFIX" >/dev/null 2>&1
 cp "$BUILD/app/qerno.exe" "$BUILD/tests/e2e/helper/qerno-e2e-helper.exe" \
    "$BUILD/tests/hosts/qerno-link-recorder.exe" "$RUN/"
-RECORDER="$(winepath -w "$RUN/qerno-link-recorder.exe" 2>/dev/null)"
+RECORDER="$("$ROOT/scripts/wine-run" winepath -w "$RUN/qerno-link-recorder.exe" 2>/dev/null | tr -d "\r")"
 for key in 'HKCR\http\shell\open\command' 'HKCR\htmlfile\shell\open\command'; do
   wine_reg add "$key" /ve /d "\"$RECORDER\" \"%1\"" /f
 done
