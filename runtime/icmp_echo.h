@@ -27,6 +27,10 @@ struct IcmpEchoReply {
 };
 static_assert(sizeof(IcmpEchoReply) == 28, "the platform's published layout");
 
+// For both platform halves: a failure without a reply, `status` with a zero
+// round-trip time in the buffer's record; its other fields keep their values.
+void writeEchoFailure(void* buffer, uint32_t bufferSize, int32_t status);
+
 class IcmpEchoHandle {
 public:
     // An invalid handle when none can be opened (no permission, no resources).

@@ -211,15 +211,6 @@ void writeReply(void* buffer, uint32_t bufferSize, const Outcome& o, uint32_t rt
     if (copied) std::memcpy(static_cast<unsigned char*>(buffer) + sizeof reply, o.data, copied);
 }
 
-void writeStatus(void* buffer, uint32_t bufferSize, int32_t status) {
-    IcmpEchoReply reply;
-    if (bufferSize < sizeof reply) return;
-    std::memcpy(&reply, buffer, sizeof reply);
-    reply.status = static_cast<uint32_t>(status);
-    reply.roundTripTime = 0;
-    std::memcpy(buffer, &reply, sizeof reply);
-}
-
 int openDatagram() {
     int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd < 0) return -1;
@@ -293,7 +284,7 @@ void IcmpEchoHandle::echo(uint32_t address, const void* data, uint16_t size, voi
     to.sin_addr.s_addr = address;
     const Clock::time_point sent = Clock::now();
     if (sendto(fd_, packet, 8u + size, 0, reinterpret_cast<sockaddr*>(&to), sizeof to) < 0) {
-        writeStatus(buffer, bufferSize, statusOfSendError(errno));
+        writeEchoFailure(buffer, bufferSize, statusOfSendError(errno));
         return;
     }
     const Clock::time_point deadline = sent + std::chrono::milliseconds(timeoutMs);
@@ -323,5 +314,5 @@ void IcmpEchoHandle::echo(uint32_t address, const void* data, uint16_t size, voi
         writeReply(buffer, bufferSize, o, static_cast<uint32_t>(rtt.count()));
         return;
     }
-    writeStatus(buffer, bufferSize, ipReqTimedOut);
+    writeEchoFailure(buffer, bufferSize, ipReqTimedOut);
 }

@@ -49,15 +49,11 @@ constexpr DWORD kLastIpStatus = 11050;
 // once a few hundred are in flight. The record would then keep the previous
 // cycle's values, "网络可通" included, for a host nobody heard from; the
 // failure is written instead, as the POSIX half writes a failed send.
-void noteSendFailure(void* buffer, DWORD replies, DWORD error) {
+void noteSendFailure(void* buffer, uint32_t bufferSize, DWORD replies, DWORD error) {
     if (replies != 0 || (error >= kFirstIpStatus && error <= kLastIpStatus)) return;
     const bool noResources = error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY ||
                              error == ERROR_NO_SYSTEM_RESOURCES;
-    IcmpEchoReply reply;
-    std::memcpy(&reply, buffer, sizeof reply);
-    reply.status = static_cast<uint32_t>(noResources ? ipNoResources : ipGeneralFailure);
-    reply.roundTripTime = 0;
-    std::memcpy(buffer, &reply, sizeof reply);
+    writeEchoFailure(buffer, bufferSize, noResources ? ipNoResources : ipGeneralFailure);
 }
 
 }  // namespace
@@ -71,7 +67,7 @@ void IcmpEchoHandle::echo(uint32_t address, const void* data, uint16_t size, voi
     SetLastError(ERROR_SUCCESS);
     const DWORD replies = platform::icmpSendEcho.get()(handle_, address, const_cast<void*>(data), size,
                                                        nullptr, buffer, bufferSize, timeoutMs);
-    noteSendFailure(buffer, replies, GetLastError());
+    noteSendFailure(buffer, bufferSize, replies, GetLastError());
 }
 #else
 // The 64-bit stand-in build: there the library lays its record out with
@@ -116,6 +112,6 @@ void IcmpEchoHandle::echo(uint32_t address, const void* data, uint16_t size, voi
             reinterpret_cast<std::uintptr_t>(unsignedBuffer + sizeof(IcmpEchoReply) + offset));
     }
     std::memcpy(unsignedBuffer + sizeof(IcmpEchoReply), wideData, dataRoom);
-    noteSendFailure(buffer, replies, error);
+    noteSendFailure(buffer, bufferSize, replies, error);
 }
 #endif
