@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "monitor/monitor_context.h"
 #include "monitor/not_started.h"
+#include "monitor/report_mailbox.h"
 #include "monitor/running_tasks.h"
 #include "monitor/status_receiver.h"
 #include "monitor/stop_tokens.h"
@@ -58,8 +59,9 @@ StatusReceiver& programStatusReceiver() {
     return receiver;
 }
 
-int ApplyStatusReport(std::intptr_t wParam, std::intptr_t) {
-    programStatusReceiver().receive(static_cast<std::uintptr_t>(wParam));
+int ApplyStatusReport(std::intptr_t wParam, std::intptr_t lParam) {
+    for (std::uintptr_t block : reportsOf(static_cast<std::uintptr_t>(wParam), lParam, monitorReports()))
+        programStatusReceiver().receive(block);
     flushHostListIfDue();
     return 0;
 }

@@ -21,8 +21,10 @@ void stopAllMonitorTasks();
 // it at start-up.
 StatusReceiver& programStatusReceiver();
 
-// The notification receiver's handler: applies one task status message
-// (wParam: its hand-off block) to the host list, then to the listeners.
+// The notification receiver's handler: applies the task status reports a
+// message brings (wParam: its hand-off block; or lParam kReportsWaiting:
+// every report waiting in the tasks' mailbox, monitor/report_mailbox.h) to
+// the host list, then to the listeners, one report after the other.
 // The list's cells show it at the next flush (app/held_host_list.h).
 int ApplyStatusReport(std::intptr_t wParam, std::intptr_t lParam);
 

@@ -17,6 +17,7 @@
 // Threads: the user-interface thread only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -40,9 +41,10 @@ public:
     void setCellColors(int row, int column, std::int32_t textColor, std::int32_t backColor) override;
     void setCellImage(int row, int column, int image) override;
 
-    // Writes every held cell to the list, hosts in the order they were first
-    // written since the last flush, and holds nothing afterwards.
-    void flush();
+    // Writes the held cells of the `mostHosts` hosts held longest to the
+    // list, in the order they were first written since they were last
+    // flushed, and holds those hosts no more; by default every host.
+    void flush(std::size_t mostHosts = SIZE_MAX);
     bool holding() const { return !hosts_.empty(); }
     int heldWrites() const { return writes_; }
 

@@ -5,12 +5,13 @@
 #include "monitor/log_write.h"
 #include "monitor/log_writer.h"
 #include "monitor/monitor_context.h"
+#include "monitor/report_mailbox.h"
 #include "monitor/status_text.h"
 #include "monitor/stop_tokens.h"
 #include "runtime/datetime.h"
 #include "runtime/handoff_block.h"
 #include "runtime/lock_guard.h"
-#include "runtime/ui_post.h"
+#include "runtime/thread.h"
 #include "store/date_text.h"
 #include "store/sqlite_db.h"
 #include "store/statements.h"
@@ -63,8 +64,8 @@ void MonitorTask::post(const TaskStatusMessage& message) {
     if (payload.empty()) return;  // an empty block would read as host 0
     const std::uintptr_t block = makeHandoffBlock(payload);
     if (!block) return;
-    // A receiver that is gone refuses the message; the block is still ours.
-    if (!postToUi(monitorReceiver(), kStatusReportMessage, block, 0)) takeHandoffBlock(block);
+    // The mailbox owns the block now, also when the receiver is gone.
+    monitorReports().post(block);
 }
 
 void MonitorTask::run() {
@@ -76,6 +77,9 @@ void MonitorTask::run() {
 }
 
 int MonitorTaskEntry(std::uintptr_t block) {
+    // A task mostly waits; when it is ready to run it is never in a hurry,
+    // and with thousands of them the window's thread must not queue behind.
+    lowerCurrentThreadPriority();
     MonitorTask task(decodeTaskParams(takeHandoffBlock(block)));
     task.run();
     // The token names nothing once its task is over.

@@ -38,3 +38,9 @@ bool waitThread(ThreadHandle handle, int timeoutMs);
 
 // The calling thread's system id (never 0).
 std::uintptr_t currentThreadId();
+
+// The calling thread gives way to threads of normal priority whenever both
+// are ready to run: for many threads that mostly wait, such as the monitor
+// tasks, so that the window's thread is never queued behind them on a busy
+// processor. Their waits and timeouts are unchanged.
+void lowerCurrentThreadPriority();

@@ -25,6 +25,8 @@
 #include "app/program.h"
 #include "app/staged_start.h"
 #include "app/startup.h"
+#include "monitor/monitor_context.h"
+#include "monitor/report_mailbox.h"
 #include "monitor/stop_tokens.h"
 #include "monitor/task_messages.h"
 #include "runtime/handoff_block.h"
@@ -193,9 +195,9 @@ void report() {
     const long long handled = g_handled - g_handledAtStart;
     char line[600];
     std::snprintf(line, sizeof line,
-                  "%s after ramp-up: %lld status messages in %.1f s = %.0f/s for %d hosts (%d tasks); queue lag "
+                  "%s after ramp-up: %lld status reports in %.1f s = %.0f/s for %d hosts (%d tasks); queue lag "
                   "(handled minus posted) mean %.0f ms, max %lld ms; largest lag per second:%s ms; timer ticks "
-                  "%d; UI thread CPU %.0f ms/s; wall time in the handler %.0f ms/s (%.3f ms per message)\n",
+                  "%d; UI thread CPU %.0f ms/s; wall time in the handler %.0f ms/s (%.3f ms per report)\n",
                   g_changing ? "every cell changing," : "loopback as it answers,", handled, seconds,
                   handled / seconds, g_hosts, liveStopTokens(),
                   handled ? static_cast<double>(g_lagSum) / handled : 0.0, g_lagMax, g_lagBySecond.c_str(),
@@ -230,37 +232,44 @@ void startUp() {
 
 // "changing": loopback answers in 0 ms every time, so from the second cycle
 // on a host's row would show what it shows already. In this mode every
-// message is rewritten before it is handled so that each of its cells
+// report is rewritten before it is handled so that each of its cells
 // changes: the latency and the average text, the colour and the status
 // image; the worst case for the receiver.
-int changed(int wParam) {
-    const auto block = static_cast<std::uintptr_t>(static_cast<unsigned>(wParam));
+std::uintptr_t changed(std::uintptr_t block) {
     TaskStatusMessage m = decodeTaskStatus(takeHandoffBlock(block));
     const bool odd = (g_handled / g_hosts) % 2 != 0;  // alternates cycle by cycle
     m.roundTripTime = static_cast<int>(g_handled % 97) + 1;
     m.average = static_cast<int>(g_handled % 89) + 1;
     m.color = odd ? 0x00FF00 : 0x0000FF;
     m.level = odd ? 1 : 4;
-    return static_cast<int>(makeHandoffBlock(encodeTaskStatus(m)));
+    return makeHandoffBlock(encodeTaskStatus(m));
 }
 
-int statusReport(int wParam, int lParam) {
+// A message brings one report, or (a wake-up of the tasks' mailbox) every
+// report waiting; each is handled as the program handles it. The message's
+// lag is the oldest report's, and it is counted for each report it brings.
+int statusReport(std::intptr_t wParam, std::intptr_t lParam) {
     const long long lag = static_cast<long>(GetTickCount() - static_cast<DWORD>(GetMessageTime()));
-    if (g_changing) wParam = changed(wParam);
+    const std::vector<std::uintptr_t> blocks =
+        reportsOf(static_cast<std::uintptr_t>(wParam), lParam, monitorReports());
+    if (blocks.empty()) return 0;
     LARGE_INTEGER from;
     QueryPerformanceCounter(&from);
-    ApplyStatusReport(wParam, lParam);
+    for (std::uintptr_t block : blocks) {
+        ApplyStatusReport(static_cast<std::intptr_t>(g_changing ? changed(block) : block), 0);
+        ++g_handled;
+    }
     const double ms = msSince(from);
-    ++g_handled;
+    const auto count = static_cast<long long>(blocks.size());
     if (!g_measuring) {
         if (!checkAllStarted() || msSince(g_startedAt) < kRampUpMs) return 0;
         g_measuring = true;
         g_measureFrom = g_secondFrom = from;
         g_cpuAtStart = uiThreadCpuMs();
-        g_handledAtStart = g_handled - 1;  // this message is the window's first
+        g_handledAtStart = g_handled - count;  // this message is the window's first
     }
     g_handlingMs += ms;
-    g_lagSum += lag;
+    g_lagSum += lag * count;
     g_lagMax = std::max(g_lagMax, lag);
     g_lagLastSecondMax = std::max(g_lagLastSecondMax, lag);
     if (msSince(g_secondFrom) >= 1000) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "monitor/monitor_context.h"
+#include "monitor/report_mailbox.h"
 #include "monitor/stop_tokens.h"
 #include "monitor/task_control.h"
 #include "monitor/task_messages.h"
@@ -76,6 +77,13 @@ int threadCount() {
 #endif
 }
 
+// Hands each report a message brings to sink.
+template <typename Sink>
+void sinkReports(std::uintptr_t wParam, std::intptr_t lParam, Sink& sink) {
+    for (std::uintptr_t block : reportsOf(wParam, lParam, monitorReports()))
+        sink(decodeTaskStatus(takeHandoffBlock(block)));
+}
+
 // Drains status messages until `until`; calls sink(message) for each.
 template <typename Sink>
 void drain(UiReceiver receiver, Clock::time_point until, Sink sink) {
@@ -84,7 +92,7 @@ void drain(UiReceiver receiver, Clock::time_point until, Sink sink) {
     for (;;) {
         MSG msg;
         while (PeekMessageW(&msg, window, kStatusReportMessage, kStatusReportMessage, PM_REMOVE))
-            sink(decodeTaskStatus(takeHandoffBlock(msg.wParam)));
+            sinkReports(msg.wParam, msg.lParam, sink);
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
         if (left <= 0) return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<long long>(left, 200)), QS_POSTMESSAGE);
@@ -95,8 +103,7 @@ void drain(UiReceiver receiver, Clock::time_point until, Sink sink) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
         if (left <= 0) return;
         UiMessage m;
-        if (queue->take(m, static_cast<int>(std::min<long long>(left, 200))))
-            sink(decodeTaskStatus(takeHandoffBlock(m.wParam)));
+        if (queue->take(m, static_cast<int>(std::min<long long>(left, 200)))) sinkReports(m.wParam, m.lParam, sink);
     }
 #endif
 }

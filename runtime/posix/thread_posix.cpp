@@ -1,9 +1,11 @@
 // Native threads behind Windows-like handles: a table maps each handle number
 // to the thread's end state, so closing a handle twice or waiting on a
 // forged one fails cleanly instead of touching freed memory.
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -16,6 +18,10 @@
 #include "runtime/thread.h"
 
 namespace {
+
+// Linux keeps a nice value per thread: a couple of steps above its own is
+// what Windows calls below normal.
+constexpr int kBelowNormalSteps = 2;
 
 struct ThreadEnd {
     std::mutex mutex;
@@ -85,3 +91,10 @@ bool waitThread(ThreadHandle handle, int timeoutMs) {
 }
 
 std::uintptr_t currentThreadId() { return static_cast<std::uintptr_t>(syscall(SYS_gettid)); }
+
+void lowerCurrentThreadPriority() {
+    const auto self = static_cast<id_t>(syscall(SYS_gettid));
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, self);
+    if (errno == 0) setpriority(PRIO_PROCESS, self, nice + kBelowNormalSteps);
+}

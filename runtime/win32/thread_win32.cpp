@@ -76,3 +76,5 @@ bool waitThread(ThreadHandle handle, int timeoutMs) {
 }
 
 std::uintptr_t currentThreadId() { return GetCurrentThreadId(); }
+
+void lowerCurrentThreadPriority() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); }
