@@ -16,7 +16,6 @@ struct HeldHostList {
     CoalescedHostList held{view, armFlushTimer};
     ULONGLONG flushedAt = 0;
     UINT_PTR timer = 0;
-    bool inParts = false;  // a flush in parts has begun and hosts are left
 };
 
 HeldHostList& program() {
@@ -24,24 +23,11 @@ HeldHostList& program() {
     return list;
 }
 
-void flushPart();
-
-void CALLBACK onFlushTimer(HWND, UINT, UINT_PTR, DWORD) { flushPart(); }
+void CALLBACK onFlushTimer(HWND, UINT, UINT_PTR, DWORD) { flushHostList(); }
 
 void armFlushTimer() {
     HeldHostList& p = program();
     if (!p.timer) p.timer = SetTimer(nullptr, 0, kHeldListFlushMs, onFlushTimer);
-}
-
-// The next part of a flush: the hosts held longest. The timer stays armed
-// while hosts are left, so that a quiet window finishes the flush too.
-void flushPart() {
-    HeldHostList& p = program();
-    if (!p.inParts) p.flushedAt = GetTickCount64();
-    p.held.flush(kMostHostsPerFlush);
-    p.inParts = p.held.holding();
-    if (p.inParts) return armFlushTimer();
-    if (p.timer) KillTimer(nullptr, std::exchange(p.timer, 0));
 }
 
 }  // namespace
@@ -52,11 +38,10 @@ void flushHostList() {
     HeldHostList& p = program();
     if (p.timer) KillTimer(nullptr, std::exchange(p.timer, 0));
     p.flushedAt = GetTickCount64();
-    p.inParts = false;
     p.held.flush();
 }
 
 void flushHostListIfDue() {
     HeldHostList& p = program();
-    if (p.held.holding() && (p.inParts || GetTickCount64() - p.flushedAt >= kHeldListFlushMs)) flushPart();
+    if (p.held.holding() && GetTickCount64() - p.flushedAt >= kHeldListFlushMs) flushHostList();
 }

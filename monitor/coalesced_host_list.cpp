@@ -60,25 +60,12 @@ void CoalescedHostList::writeHost(const Host& host, int row) {
         if (c.text) list_.setCellText(row, c.column, *c.text);
 }
 
-void CoalescedHostList::flush(std::size_t mostHosts) {
+void CoalescedHostList::flush() {
     if (hosts_.empty()) return;
-    // Taken out first: a list that calls back into this one finds it without
-    // them.
-    std::vector<Host> hosts;
-    if (hosts_.size() <= mostHosts) {
-        hosts = std::exchange(hosts_, {});
-        hostIndex_.clear();
-    } else {
-        const auto end = hosts_.begin() + static_cast<std::ptrdiff_t>(mostHosts);
-        hosts.assign(std::make_move_iterator(hosts_.begin()), std::make_move_iterator(end));
-        hosts_.erase(hosts_.begin(), end);
-        hostIndex_.clear();
-        for (std::size_t i = 0; i < hosts_.size(); ++i) hostIndex_[hosts_[i].id] = i;
-    }
-    int writes = 0;
-    for (const Host& host : hosts)
-        for (const Cell& c : host.cells) writes += int{c.text.has_value()} + int{c.colors.has_value()} + int{c.image.has_value()};
-    writes_ -= writes;
+    // Taken out first: a list that calls back into this one finds it empty.
+    std::vector<Host> hosts = std::exchange(hosts_, {});
+    const int writes = std::exchange(writes_, 0);
+    hostIndex_.clear();
     list_.beginWrites(writes);
     for (const Host& host : hosts) {
         const int row = list_.findRow(host.id);

@@ -17,7 +17,6 @@
 // Threads: the user-interface thread only.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -41,10 +40,9 @@ public:
     void setCellColors(int row, int column, std::int32_t textColor, std::int32_t backColor) override;
     void setCellImage(int row, int column, int image) override;
 
-    // Writes the held cells of the `mostHosts` hosts held longest to the
-    // list, in the order they were first written since they were last
-    // flushed, and holds those hosts no more; by default every host.
-    void flush(std::size_t mostHosts = SIZE_MAX);
+    // Writes every held cell to the list, hosts in the order they were first
+    // written since the last flush, and holds nothing afterwards.
+    void flush();
     bool holding() const { return !hosts_.empty(); }
     int heldWrites() const { return writes_; }
 

@@ -48,33 +48,6 @@ TEST(CoalescedHostList, NewestValuePerCellReachesTheListOnceAtTheFlush) {
     EXPECT_EQ(cues, 2);
 }
 
-// A flush in part writes the hosts held longest; a host written again
-// meanwhile keeps its place, and the rest follow at the next flush.
-TEST(CoalescedHostList, PartFlushWritesTheHostsHeldLongestFirst) {
-    MemoryHostList list({3, 7, 9});
-    CoalescedHostList held(list);
-    StatusReceiver receiver(held);
-    receiver.apply(report(9, 10, 0x00FF00, 1));
-    receiver.apply(report(3, 20, -1, 1));
-    receiver.apply(report(7, 30, -1, 1));
-    receiver.apply(report(9, 11, -1, 1));
-    held.flush(2);
-    EXPECT_EQ(list.cell(2, 2).text, Text("11 ms"));
-    EXPECT_EQ(list.cell(0, 2).text, Text("20 ms"));
-    EXPECT_EQ(list.cell(1, 2).text, Text());
-    EXPECT_EQ(list.runs, std::vector<int>{8});  // host 9: 3 texts, colours, image; host 3: 3 texts
-    EXPECT_EQ(held.heldWrites(), 3);
-    receiver.apply(report(3, 21, -1, 1));  // held again, behind host 7
-    receiver.apply(report(7, 31, -1, 1));
-    held.flush(1);
-    EXPECT_EQ(list.cell(1, 2).text, Text("31 ms"));
-    EXPECT_EQ(list.cell(0, 2).text, Text("20 ms"));
-    held.flush(1);
-    EXPECT_EQ(list.cell(0, 2).text, Text("21 ms"));
-    EXPECT_FALSE(held.holding());
-    EXPECT_EQ(held.heldWrites(), 0);
-}
-
 TEST(CoalescedHostList, ListenersHearEveryReportInOrderBeforeTheFlush) {
     MemoryHostList list({3, 7});
     CoalescedHostList held(list);
