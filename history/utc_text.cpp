@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "runtime/datetime.h"
+
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
@@ -76,4 +78,4 @@ std::optional<UtcSeconds> utcFromText(const std::string& text) {
     return days * kSecondsPerDay + hh * 3600 + mm * 60 + ss;
 }
 
-UtcSeconds utcNow() { return static_cast<UtcSeconds>(std::time(nullptr)); }
+UtcSeconds utcNow() { return static_cast<UtcSeconds>(clockSeconds()); }

@@ -28,7 +28,7 @@ MonitorTask::MonitorTask(TaskParams params) : params_(std::move(params)) {}
 void MonitorTask::runCycle() {
     // The log row's date is the cycle's start; its text is made only for a
     // logged cycle, which an answering host's cycle seldom is.
-    const std::time_t started = std::time(nullptr);
+    const std::time_t started = clockSeconds();
     const std::int32_t status = ProbeHost(params_.target, " ", reply_, kProbeTimeoutMs, true, probe_);
     const auto roundTrip = static_cast<std::int32_t>(reply_.reply.roundTripTime);
     const Classification c = Classify(roundTrip, status, params_.thresholds);

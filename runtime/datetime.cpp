@@ -3,6 +3,10 @@
 #include <cmath>
 #include <ctime>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 // Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's
@@ -71,7 +75,35 @@ CivilTime civilFromDateTime(DateTime value) {
     return c;
 }
 
-DateTime now() { return localDateTime(std::time(nullptr)); }
+// Within one second the local time is the same: each thread converts the
+// clock once a second at most. The alerts ask for the time on every status
+// report, and under Wine each conversion checked the zone file and asked
+// the server; with many hosts that was a good part of the idle window's
+// work.
+std::time_t clockSeconds() {
+#ifdef _WIN32
+    // 100-ns intervals since 1601-01-01, the Unix epoch 11,644,473,600 s later.
+    constexpr ULONGLONG kIntervalsPerSecond = 10000000;
+    constexpr ULONGLONG kUnixEpochSeconds = 11644473600ULL;
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    const ULONGLONG intervals = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return static_cast<std::time_t>(intervals / kIntervalsPerSecond - kUnixEpochSeconds);
+#else
+    return std::time(nullptr);
+#endif
+}
+
+DateTime now() {
+    thread_local std::time_t convertedAt = -1;
+    thread_local DateTime converted{};
+    const std::time_t t = clockSeconds();
+    if (t != convertedAt) {
+        converted = localDateTime(t);
+        convertedAt = t;
+    }
+    return converted;
+}
 
 DateTime localDateTime(std::time_t t) {
     std::tm local{};
