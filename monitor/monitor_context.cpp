@@ -19,11 +19,11 @@ void setMonitorLogWriter(LogWriter* writer) { g_logWriter.store(writer); }
 
 SqliteDB* monitorDatabase() { return g_db.load(); }
 UiReceiver monitorReceiver() { return monitorReports().receiver(); }
+LockHandle monitorLogLock() { return g_logLock.load(); }
+LogWriter* monitorLogWriter() { return g_logWriter.load(); }
 
 ReportMailbox& monitorReports() {
     // Never destroyed: a task still ending as the process exits may post.
     static ReportMailbox* const mailbox = new ReportMailbox;
     return *mailbox;
 }
-LockHandle monitorLogLock() { return g_logLock.load(); }
-LogWriter* monitorLogWriter() { return g_logWriter.load(); }
