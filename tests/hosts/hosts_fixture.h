@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "monitor/monitor_context.h"
+#include "monitor/report_mailbox.h"
 #include "monitor/task_control.h"
 #include "monitor/task_messages.h"
 #include "runtime/codepage.h"
@@ -95,9 +96,9 @@ protected:
         installHostActions(db());
         ASSERT_TRUE(loadWindow(mainWindow()));
         setMonitorReceiver(reinterpret_cast<UiReceiver>(mainWindow().unitHandle(MainWin::标签_消息接收)));
-        uiActions().statusReport = [this](std::intptr_t wp, std::intptr_t) {
-            TaskStatusMessage m = decodeTaskStatus(takeHandoffBlock(static_cast<std::uintptr_t>(wp)));
-            ++reports_[m.hostId];
+        uiActions().statusReport = [this](std::intptr_t wp, std::intptr_t lp) {
+            for (std::uintptr_t block : reportsOf(static_cast<std::uintptr_t>(wp), lp, monitorReports()))
+                ++reports_[decodeTaskStatus(takeHandoffBlock(block)).hostId];
             return 0;
         };
     }
