@@ -1,7 +1,8 @@
 // Stands in for the UI thread in tests: a receiver that monitor tasks post
 // to, drained by the test thread. Native: a UiQueue. Windows: a message-only
 // window of the test thread, so the posts are real PostMessage calls. A
-// wake-up of the tasks' mailbox brings every report waiting in it.
+// wake-up of the tasks' mailbox brings the reports waiting in it, at most
+// ReportMailbox::kMostPerTake at a time.
 #pragma once
 
 #include <chrono>
