@@ -10,6 +10,7 @@
 #include "runtime/codepage.h"
 #include "runtime/lock.h"
 #include "runtime/system.h"
+#include "runtime/ui_post.h"
 
 namespace {
 
@@ -78,6 +79,9 @@ void finishProgram(int exitCode) {
 
 // Messages after which idle processing runs again (the framework's rule:
 // mouse moves without movement, paints and the caret timer do not count).
+// The tasks' status reports do not count either: they come all the time,
+// change nothing idle work looks at, and under Wine each look at the queue
+// is a round trip to the server.
 bool isIdleMessage(const MSG& msg) {
     static POINT last{-1, -1};
     if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
@@ -85,7 +89,7 @@ bool isIdleMessage(const MSG& msg) {
         last = msg.pt;
         return !same;
     }
-    return msg.message != WM_PAINT && msg.message != 0x0118;
+    return msg.message != WM_PAINT && msg.message != 0x0118 && msg.message != kStatusReportMessage;
 }
 
 // Runs the idle callbacks; the runtime's own idle work has nothing more to
@@ -142,18 +146,19 @@ int runMessageLoop() {
     long idleCount = 0;
     bool idling = true;
     MSG msg;
+    // The framework's loop also peeks after each message to decide whether
+    // to go back to idling; without idle work due that peek only repeats
+    // what the next GetMessage finds out, at one more round trip per message.
     for (;;) {
         while (idling && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
             if (!idle(idleCount++)) idling = false;
         }
-        do {
-            if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
-            processMessage(msg);
-            if (isIdleMessage(msg)) {
-                idling = true;
-                idleCount = 0;
-            }
-        } while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
+        processMessage(msg);
+        if (isIdleMessage(msg)) {
+            idling = true;
+            idleCount = 0;
+        }
     }
 }
 
