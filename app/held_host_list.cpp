@@ -15,6 +15,7 @@ struct HeldHostList {
     HostListView view;  // keeps the rows it found between flushes
     CoalescedHostList held{view, armFlushTimer};
     ULONGLONG flushedAt = 0;
+    unsigned dueAfterMs = kHeldListFlushMs;  // from flushedAt
     UINT_PTR timer = 0;
 };
 
@@ -27,7 +28,7 @@ void CALLBACK onFlushTimer(HWND, UINT, UINT_PTR, DWORD) { flushHostList(); }
 
 void armFlushTimer() {
     HeldHostList& p = program();
-    if (!p.timer) p.timer = SetTimer(nullptr, 0, kHeldListFlushMs, onFlushTimer);
+    if (!p.timer) p.timer = SetTimer(nullptr, 0, p.dueAfterMs, onFlushTimer);
 }
 
 }  // namespace
@@ -39,9 +40,10 @@ void flushHostList() {
     if (p.timer) KillTimer(nullptr, std::exchange(p.timer, 0));
     p.flushedAt = GetTickCount64();
     p.held.flush();
+    p.dueAfterMs = p.view.lastRunRepaintedAll() ? kBusyListFlushMs : kHeldListFlushMs;
 }
 
 void flushHostListIfDue() {
     HeldHostList& p = program();
-    if (p.held.holding() && GetTickCount64() - p.flushedAt >= kHeldListFlushMs) flushHostList();
+    if (p.held.holding() && GetTickCount64() - p.flushedAt >= p.dueAfterMs) flushHostList();
 }

@@ -25,7 +25,9 @@
 // change would otherwise ask for the repaint of its cell, which under Wine
 // is a round trip to the server whether the row is in sight or not.
 // Turning repainting back on costs about as much as a hundred such
-// requests, so a run that changes little writes cell by cell.
+// requests, so a run that changes little writes cell by cell. Rows out of
+// sight count more: the list asks for such a row's repaint once per cell
+// written, so a few of them changed turn repainting off too.
 class HostListView : public HostList {
 public:
     int findRow(std::int32_t itemData) override;
@@ -34,12 +36,19 @@ public:
     void setCellImage(int row, int column, int image) override;
     void beginWrites(int writes) override;
     void endWrites() override;
+    // Whether the last run turned repainting off (and so repaints every row
+    // in sight).
+    bool lastRunRepaintedAll() const { return lastRunRepaintedAll_; }
 
 private:
     std::unordered_map<std::int32_t, int> rows_;
-    void changing();
+    void changing(int row);
 
     int runs_ = 0;            // nesting of beginWrites/endWrites
     int changesInRun_ = 0;
+    int outOfSightInRun_ = 0;
+    int firstInSight_ = 0;    // rows in sight during the run, once it changes one
+    int lastInSight_ = -1;
+    bool lastRunRepaintedAll_ = false;
     bool redrawOff_ = false;  // this object turned the list's repainting off
 };
