@@ -1,8 +1,9 @@
 // The program's host list as the status reports and the not-started rows
 // write it: their writes are held (monitor/coalesced_host_list.h) and reach
 // the list view together, the newest value of each cell, at most
-// kHeldListFlushMs (kBusyListFlushMs) after they were made. A report a second per host is all
-// a row shows, so a fifth of a second later is not seen; what it saves is
+// kHeldListFlushMs (kBusyListFlushMs) after they were made. A report a
+// second per host is all a row shows, so a fifth of a second later is not
+// seen; what it saves is
 // the list's repaint requests, which with thousands of hosts were most of
 // the window's time.
 //

@@ -6,8 +6,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "monitor/status_receiver.h"
 #include "monitor/task_messages.h"
+#include "runtime/convert.h"
 #include "runtime/win32/list_view_commands.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/host_list_view.h"
@@ -107,6 +110,40 @@ TEST_F(HostListViewTest, RowThatMovedUpTakesItsOwnCellsAgain) {
     EXPECT_EQ(back, kRed);
     ApplyTaskStatus(status(7, 12, kGreen, 2), view);  // a deleted host's late message changes nothing
     EXPECT_EQ(itemText(list, 0, 2), "30 ms");
+}
+
+// In a run of writes a few rows changed out of sight turn the list's
+// repainting off (each would cost a repaint request per cell); rows in sight
+// are written cell by cell. Either way the cells end right and the list
+// repaints again afterwards.
+TEST_F(HostListViewTest, RowsChangedOutOfSightTurnRepaintingOffForTheRun) {
+    constexpr int kRows = 200, kFirstHost = 100;
+    for (int row = 2; row < kRows; ++row) insertItem(list, -1, "host", -1, 0, kFirstHost + row);
+    ShowWindow(mainWindow().handle(), SW_SHOW);
+    settle();
+    const HWND handle = windowHandle(list);
+
+    const struct {
+        std::vector<int> hosts;
+        bool repaintedAll;
+    } runs[] = {
+        {{7, 8}, false},                                             // in sight
+        {{kFirstHost + 150, kFirstHost + 160, kFirstHost + 170, kFirstHost + 180}, true},
+    };
+    for (const auto& run : runs) {
+        view.beginWrites(static_cast<int>(run.hosts.size()) * 5);
+        for (int host : run.hosts) ApplyTaskStatus(status(host, host, kRed, 3), view);
+        view.endWrites();
+        EXPECT_EQ(view.lastRunRepaintedAll(), run.repaintedAll) << run.hosts.front();
+        for (int host : run.hosts) {
+            const int row = host == 7 ? 0 : host == 8 ? 1 : host - kFirstHost;
+            EXPECT_EQ(itemText(list, row, 2), toText(host) + " ms") << host;
+            EXPECT_EQ(itemImage(list, row, 3), 2) << host;
+        }
+        EXPECT_TRUE(GetWindowLongPtrW(handle, GWL_STYLE) & WS_VISIBLE);
+        EXPECT_TRUE(repaintPending());
+        settle();
+    }
 }
 
 }  // namespace
