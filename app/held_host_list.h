@@ -3,9 +3,8 @@
 // the list view together, the newest value of each cell, at most
 // kHeldListFlushMs (kBusyListFlushMs) after they were made. A report a
 // second per host is all a row shows, so a fifth of a second later is not
-// seen; what it saves is
-// the list's repaint requests, which with thousands of hosts were most of
-// the window's time.
+// seen; what it saves is the list's repaint requests, which with thousands
+// of hosts were most of the window's time.
 //
 // Threads: the user-interface thread only.
 #pragma once
