@@ -75,11 +75,6 @@ CivilTime civilFromDateTime(DateTime value) {
     return c;
 }
 
-// Within one second the local time is the same: each thread converts the
-// clock once a second at most. The alerts ask for the time on every status
-// report, and under Wine each conversion checked the zone file and asked
-// the server; with many hosts that was a good part of the idle window's
-// work.
 std::time_t clockSeconds() {
 #ifdef _WIN32
     // 100-ns intervals since 1601-01-01, the Unix epoch 11,644,473,600 s later.
@@ -94,6 +89,11 @@ std::time_t clockSeconds() {
 #endif
 }
 
+// Within one second the local time is the same: each thread converts the
+// clock once a second at most. The alerts ask for the time on every status
+// report, and under Wine each conversion checked the zone file and asked
+// the server; with many hosts that was a good part of the idle window's
+// work.
 DateTime now() {
     thread_local std::time_t convertedAt = -1;
     thread_local DateTime converted{};
