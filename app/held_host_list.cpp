@@ -15,7 +15,6 @@ struct HeldHostList {
     HostListView view;  // keeps the rows it found between flushes
     CoalescedHostList held{view, armFlushTimer};
     ULONGLONG flushedAt = 0;
-    unsigned dueAfterMs = kHeldListFlushMs;  // from flushedAt
     UINT_PTR timer = 0;
 };
 
@@ -26,9 +25,14 @@ HeldHostList& program() {
 
 void CALLBACK onFlushTimer(HWND, UINT, UINT_PTR, DWORD) { flushHostList(); }
 
+// How long after the last flush the next one is due.
+unsigned flushIntervalMs(const HeldHostList& p) {
+    return p.view.lastRunRepaintedAll() ? kBusyListFlushMs : kHeldListFlushMs;
+}
+
 void armFlushTimer() {
     HeldHostList& p = program();
-    if (!p.timer) p.timer = SetTimer(nullptr, 0, p.dueAfterMs, onFlushTimer);
+    if (!p.timer) p.timer = SetTimer(nullptr, 0, flushIntervalMs(p), onFlushTimer);
 }
 
 }  // namespace
@@ -40,10 +44,9 @@ void flushHostList() {
     if (p.timer) KillTimer(nullptr, std::exchange(p.timer, 0));
     p.flushedAt = GetTickCount64();
     p.held.flush();
-    p.dueAfterMs = p.view.lastRunRepaintedAll() ? kBusyListFlushMs : kHeldListFlushMs;
 }
 
 void flushHostListIfDue() {
     HeldHostList& p = program();
-    if (p.held.holding() && GetTickCount64() - p.flushedAt >= p.dueAfterMs) flushHostList();
+    if (p.held.holding() && GetTickCount64() - p.flushedAt >= flushIntervalMs(p)) flushHostList();
 }
