@@ -21,30 +21,19 @@
 namespace {
 
 // The raw messages posted to a receiver of the test thread.
+struct Posted {
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+};
+
 class RawReceiver {
 public:
-#ifdef _WIN32
-    RawReceiver() : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
-    ~RawReceiver() { DestroyWindow(window_); }
-    UiReceiver receiver() const { return reinterpret_cast<UiReceiver>(window_); }
+    // The lParams of the report messages waiting, each a wake-up (wParam 0).
     std::vector<std::intptr_t> lParams() {
         std::vector<std::intptr_t> got;
-        MSG msg;
-        while (PeekMessageW(&msg, window_, kStatusReportMessage, kStatusReportMessage, PM_REMOVE)) {
-            EXPECT_EQ(msg.wParam, 0u);
-            got.push_back(msg.lParam);
-        }
-        return got;
-    }
-
-private:
-    HWND window_;
-#else
-    UiReceiver receiver() { return queue_.receiver(); }
-    std::vector<std::intptr_t> lParams() {
-        std::vector<std::intptr_t> got;
-        UiMessage m;
-        while (queue_.take(m, 0)) {
+        Posted m{};
+        while (takeOne(m)) {
             EXPECT_EQ(m.message, kStatusReportMessage);
             EXPECT_EQ(m.wParam, 0u);
             got.push_back(m.lParam);
@@ -52,7 +41,29 @@ private:
         return got;
     }
 
+#ifdef _WIN32
+    RawReceiver() : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
+    ~RawReceiver() { DestroyWindow(window_); }
+    UiReceiver receiver() const { return reinterpret_cast<UiReceiver>(window_); }
+
 private:
+    bool takeOne(Posted& m) {
+        MSG msg;
+        if (!PeekMessageW(&msg, window_, kStatusReportMessage, kStatusReportMessage, PM_REMOVE)) return false;
+        m = {msg.message, msg.wParam, msg.lParam};
+        return true;
+    }
+    HWND window_;
+#else
+    UiReceiver receiver() { return queue_.receiver(); }
+
+private:
+    bool takeOne(Posted& m) {
+        UiMessage taken;
+        if (!queue_.take(taken, 0)) return false;
+        m = {taken.message, taken.wParam, taken.lParam};
+        return true;
+    }
     UiQueue queue_;
 #endif
 };
