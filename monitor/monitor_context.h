@@ -11,9 +11,8 @@
 #include "runtime/lock.h"
 #include "runtime/ui_post.h"
 
-class ReportMailbox;
-
 class LogWriter;
+class ReportMailbox;
 class SqliteDB;
 
 void setMonitorDatabase(SqliteDB* db);
