@@ -25,6 +25,7 @@
 #include "store/database_check.h"
 #include "store/date_text.h"
 #include "store/host_record.h"
+#include "store/log_reads.h"
 #include "store/log_upkeep.h"
 #include "store/schema.h"
 #include "store/sqlite_db.h"
@@ -78,6 +79,7 @@ void openDatabase(const Text& path) {
     if (!db.open(path) && CreateDatabaseFile(path)) db.open(path);
     if (!acceptDatabaseState(CheckDatabase(db, kStartupBusyWaitMs))) endProgram(0);
     db.setBusyTimeout(kSharedBusyWaitMs);
+    MapLogReads(db);  // without a map the log page reads page by page
     CreateMissingSchema(db);
     setMonitorDatabase(&db);
 }

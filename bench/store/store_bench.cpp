@@ -22,6 +22,7 @@
 #include "runtime/datetime.h"
 #include "store/date_text.h"
 #include "store/host_record.h"
+#include "store/log_reads.h"
 #include "store/log_upkeep.h"
 #include "store/schema.h"
 #include "store/sqlite_dataset.h"
@@ -196,6 +197,8 @@ void logQueries(const std::string& dir, int logRows) {
     const bool upkept = KeepLogIndexesCurrent(Text(file.path));
     std::printf("log statistics (ANALYZE) of %d rows, in the background: %.0f ms%s\n", logRows,
                 msSince(upkeepStart), upkept ? "" : " (failed)");
+    // The program's connection reads the log through a memory map.
+    if (!MapLogReads(db)) std::printf("log queries: the memory map was refused, pages are read one by one\n");
     const Text all0 = dateAfter(0), allEnd = dateAfter(logRows);
     const Text old0 = dateAfter(0), oldEnd = dateAfter(3599);  // the oldest hour
     const Text mid0 = dateAfter(logRows / 2), midEnd = dateAfter(logRows / 2 + 3599);
