@@ -103,10 +103,14 @@ COLORREF cellPixel(HWND list, int row, int columnLeft) {
     return c;
 }
 
+bool endsWithMs(const std::wstring& cell) { return cell.size() >= 3 && cell.compare(cell.size() - 3, 3, L" ms") == 0; }
+
+// The list is read cell by cell from another process, so a report may land
+// between two cells of a row: every cell a report writes must show one.
 bool rowsShowStatus(const std::vector<std::vector<std::wstring>>& cells) {
     if (cells.size() != 3) return false;
     for (const auto& row : cells)
-        if (row.size() < 6 || row[3].empty() || row[5].empty()) return false;
+        if (row.size() < 6 || !endsWithMs(row[2]) || row[3].empty() || !endsWithMs(row[5])) return false;
     return true;
 }
 
@@ -142,8 +146,6 @@ TEST_F(ProgramRun, ListsMonitorsColoursAndLogsTheHostsThenEndsFromTheTray) {
         EXPECT_EQ(cells[r][1], expected[r].ip);
         EXPECT_EQ(cells[r][3], expected[r].status);
         EXPECT_EQ(cells[r][4], expected[r].logging);
-        EXPECT_EQ(cells[r][2].substr(cells[r][2].size() - 3), L" ms") << e2e::utf8(cells[r][2]);
-        EXPECT_EQ(cells[r][5].substr(cells[r][5].size() - 3), L" ms") << e2e::utf8(cells[r][5]);
     }
     const int slowMs = _wtoi(cells[1][2].c_str());
     EXPECT_GE(slowMs, 240);
