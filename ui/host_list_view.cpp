@@ -31,7 +31,7 @@ int HostListView::findRow(std::int32_t id) {
 
 void HostListView::setCellText(int row, int column, const Text& text) {
     const Unit list = hostList();
-    if (itemText(list, row, column) == text) return;
+    if (!redrawOff_ && itemText(list, row, column) == text) return;
     changing(row);
     setItemText(list, row, column, text);
 }
@@ -50,7 +50,7 @@ void HostListView::setCellColors(int row, int column, std::int32_t textColor, st
 
 void HostListView::setCellImage(int row, int column, int image) {
     const Unit list = hostList();
-    if (itemImage(list, row, column) == image) return;
+    if (!redrawOff_ && itemImage(list, row, column) == image) return;
     changing(row);
     setItemImage(list, row, column, image);
 }

@@ -27,7 +27,11 @@
 // Turning repainting back on costs about as much as a hundred such
 // requests, so a run that changes little writes cell by cell. Rows out of
 // sight count more: the list asks for such a row's repaint once per cell
-// written, so a few of them changed turn repainting off too.
+// written, so a few of them changed turn repainting off too. While it is
+// off a text or image is written without reading the cell first: nothing
+// repaints until the run ends, and the read alone costs as much as the
+// write (under Wine each message to the list is a system call and a
+// callback).
 class HostListView : public HostList {
 public:
     int findRow(std::int32_t itemData) override;
