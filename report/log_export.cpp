@@ -51,10 +51,7 @@ private:
 };
 
 long long countRows(SqliteDB& db, const Text& condition) {
-    SqliteStatement stmt;
-    if (!stmt.prepare(db.connection(), gbkToUtf8(LogExportCountSql(condition))) || stmt.step() != SQLITE_ROW)
-        return -1;
-    return sqlite3_column_int64(stmt.get(), 0);
+    return QueryNumber(db.connection(), gbkToUtf8(LogExportCountSql(condition))).value_or(-1);
 }
 
 void appendRow(std::string& out, sqlite3_stmt* stmt) {

@@ -18,11 +18,7 @@ namespace {
 constexpr int kUpkeepBusyTimeoutMs = 10000;
 
 // -1 when the statement fails or returns no row.
-long long queryNumber(SqliteDB& db, const char* sql) {
-    SqliteStatement stmt;
-    if (!stmt.prepare(db.connection(), sql) || stmt.step() != SQLITE_ROW) return -1;
-    return sqlite3_column_int64(stmt.get(), 0);
-}
+long long queryNumber(SqliteDB& db, const char* sql) { return QueryNumber(db.connection(), sql).value_or(-1); }
 
 // The row count ANALYZE saw (the first number of the table's stat1 entry);
 // -1 when the table was never analysed.

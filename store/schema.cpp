@@ -72,11 +72,9 @@ bool existingNames(SqliteDB& db, std::set<std::string>& names) {
 // Whether `table` holds more than kDeferIndexRows rows; reads at most one
 // row more than that, so the check costs little on any file.
 bool holdsManyRows(SqliteDB& db, const char* table) {
-    SqliteStatement stmt;
     const std::string sql = std::string("SELECT count(*) FROM (SELECT 1 FROM ") + table +
                             " LIMIT " + std::to_string(kDeferIndexRows + 1) + ")";
-    if (!stmt.prepare(db.connection(), sql.c_str()) || stmt.step() != SQLITE_ROW) return false;
-    return sqlite3_column_int(stmt.get(), 0) > kDeferIndexRows;
+    return QueryNumber(db.connection(), sql).value_or(0) > kDeferIndexRows;
 }
 
 bool createMissing(SqliteDB& db, bool deferLargeIndexes) {

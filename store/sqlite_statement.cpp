@@ -34,3 +34,9 @@ void SqliteStatement::finalize() {
     if (stmt_) sqlite3_finalize(stmt_);
     stmt_ = nullptr;
 }
+
+std::optional<std::int64_t> QueryNumber(sqlite3* db, const std::string& utf8) {
+    SqliteStatement stmt;
+    if (!stmt.prepare(db, utf8) || stmt.step() != SQLITE_ROW) return std::nullopt;
+    return sqlite3_column_int64(stmt.get(), 0);
+}

@@ -2,6 +2,8 @@
 // Used inside the layer only, by one thread at a time.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 struct sqlite3;
@@ -33,3 +35,8 @@ public:
 private:
     sqlite3_stmt* stmt_ = nullptr;
 };
+
+// The first column of the first row the UTF-8 statement gives, as a number
+// (a count, a pragma's value); nothing when it cannot be prepared or gives
+// no row.
+std::optional<std::int64_t> QueryNumber(sqlite3* db, const std::string& utf8);

@@ -235,9 +235,7 @@ void SqliteTable::reloadAfterUpdate(bool editedInPlace) {
 }
 
 int SqliteTable::schemaVersion() const {
-    SqliteStatement stmt;
-    if (!stmt.prepare(db_, "PRAGMA schema_version") || stmt.step() != SQLITE_ROW) return -1;
-    return sqlite3_column_int(stmt.get(), 0);
+    return static_cast<int>(QueryNumber(db_, "PRAGMA schema_version").value_or(-1));
 }
 
 bool SqliteTable::currentRowStillThere() const {
@@ -255,11 +253,10 @@ bool SqliteTable::find(const Text& condition) {
         !appendPiece(sql, " WHERE _ROWID_>=%s AND (", start))
         return false;
     sql += condition.str() + ")";
-    SqliteStatement stmt;
-    if (!stmt.prepare(db_, gbkToUtf8(Text(sql))) || stmt.step() != SQLITE_ROW) return false;
-    const std::int64_t found = sqlite3_column_int64(stmt.get(), 0);
-    const auto it = std::lower_bound(rowIds_.begin(), rowIds_.end(), found);
-    if (it == rowIds_.end() || *it != found) return false;  // not in the snapshot
+    const std::optional<std::int64_t> found = QueryNumber(db_, gbkToUtf8(Text(sql)));
+    if (!found) return false;
+    const auto it = std::lower_bound(rowIds_.begin(), rowIds_.end(), *found);
+    if (it == rowIds_.end() || *it != *found) return false;  // not in the snapshot
     position_ = static_cast<int>(it - rowIds_.begin()) + 1;
     return true;
 }

@@ -16,8 +16,7 @@ namespace {
 void writeLogRows(SqliteDB& db, const std::string& name, int rows) {
     ASSERT_TRUE(db.beginTransaction());
     for (int i = 0; i < rows; ++i)
-        ASSERT_TRUE(db.execute(Text("insert into record (name, ip, list_id, time, color, date, type) values ('" +
-                                    name + "', '10.0.0.5', 1, 250, 255, '2026-12-11 10:00:00', 4)")));
+        ASSERT_TRUE(db.execute(LogInsertSql(Text(name), "10.0.0.5", 1, 250, 255, "2026-12-11 10:00:00", 4)));
     ASSERT_TRUE(db.commitTransaction());
 }
 
