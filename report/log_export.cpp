@@ -18,6 +18,15 @@ namespace {
 // needs a lock only while the WAL is being recovered, which is as short.
 constexpr int kExportBusyTimeoutMs = 10000;
 
+// A condition holding at least this share (1/n) of the log is read by
+// walking the table newest first. Through the date index the rows come in
+// date order and must all be sorted by id before the first is written: for a
+// million rows that took 7.3 s under Wine, the walk 2.8 s. Below the share the
+// index's few rows sort quickly, and the walk would read every row. A type
+// alone needs no sort (its index keeps each type's rows in id order), but the
+// walk costs it little: a third of a million rows, 1.7 s against 1.5 s.
+constexpr long long kWalkTableShare = 8;
+
 // The result columns of LogExportSql, in order.
 enum Column : int { kDate, kName, kIp, kTime, kType };
 
@@ -52,6 +61,10 @@ private:
 
 long long countRows(SqliteDB& db, const Text& condition) {
     return QueryNumber(db.connection(), gbkToUtf8(LogExportCountSql(condition))).value_or(-1);
+}
+
+bool holdsMuchOfTheLog(SqliteDB& db, long long rows) {
+    return rows * kWalkTableShare >= QueryNumber(db.connection(), gbkToUtf8(LogIdSpanSql())).value_or(0);
 }
 
 void appendRow(std::string& out, sqlite3_stmt* stmt) {
@@ -113,7 +126,8 @@ LogExportOutcome ExportLog(const LogExportRequest& request, LogExportStatus& sta
     if (status.cancel) return LogExportOutcome::cancelled;
 
     SqliteStatement rows;
-    if (!rows.prepare(db.connection(), gbkToUtf8(LogExportSql(request.condition))))
+    const bool walkTable = holdsMuchOfTheLog(db, total);
+    if (!rows.prepare(db.connection(), gbkToUtf8(LogExportSql(request.condition, walkTable))))
         return LogExportOutcome::readFailed;
     OutputFile file;
     if (!file.open(request.outputPath) || !file.write(LogExportHeader())) return LogExportOutcome::writeFailed;

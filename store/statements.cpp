@@ -44,14 +44,17 @@ Text LogQuerySql(const Text& condition) {
     return "select * from record " + condition + " order by id desc limit 1000;";
 }
 
-Text LogExportSql(const Text& condition) {
-    const Text columns = "select date, name, ip, time, type from record ";
+Text LogExportSql(const Text& condition, bool walkTable) {
+    const Text columns = walkTable ? "select date, name, ip, time, type from record not indexed "
+                                   : "select date, name, ip, time, type from record ";
     return columns + (condition.empty() ? Text() : condition + " ") + "order by id desc;";
 }
 
 Text LogExportCountSql(const Text& condition) {
     return "select count(*) from record" + (condition.empty() ? Text() : " " + condition) + ";";
 }
+
+Text LogIdSpanSql() { return "select max(id) - min(id) + 1 from record;"; }
 
 Text TaskHostCondition(int id) { return "id=" + toText(id); }
 

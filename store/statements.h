@@ -26,9 +26,14 @@ Text LogQueryCondition(bool byTime, const Text& start, const Text& end, int type
 // The newest 1000 log rows matching the condition (empty: all rows).
 Text LogQuerySql(const Text& condition);
 // The log export: every row matching the same condition, newest first, with
-// the columns the file shows; and how many rows that is.
-Text LogExportSql(const Text& condition);
+// the columns the file shows; and how many rows that is. `walkTable` reads
+// the table itself from the newest row back instead of through an index,
+// whose rows would then have to be sorted by id.
+Text LogExportSql(const Text& condition, bool walkTable = false);
 Text LogExportCountSql(const Text& condition);
+// How many ids the log spans (max - min + 1): at least as many as it has rows,
+// found from the two ends of the table without reading it.
+Text LogIdSpanSql();
 
 // SqliteTable::find conditions for one host: the task registry's form
 // ("id=7") and the host dialog's form ("id = 7").

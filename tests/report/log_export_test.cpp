@@ -120,6 +120,37 @@ TEST_F(LogExportTest, WritesTheRowsTheConditionsSelectNewestFirst) {
     }
 }
 
+// A condition holding a small share of a long log is read through an index,
+// one holding much of it by walking the table: either way newest first by
+// id, whatever order the dates are in (id 69 holds the fixture's oldest date).
+TEST_F(LogExportTest, ReadsNewestFirstThroughAnIndexOrByWalkingTheTable) {
+    const int fillers = 64;  // ids 1..64, high latency i ms; then the fixture's 65..69
+    insertMany(fillers, "2020-06-01 00:00:00");
+    insertFixture();
+    const auto shown = [&](int id) {
+        return id > fillers ? kRows[id - fillers - 1].shown
+                            : Row{"2020-06-01 00:00:00", "h", "1.1.1.1", std::to_string(id), u8"延迟过高"};
+    };
+    const struct {
+        Text condition;
+        int oldestId;
+        const char* why;
+    } cases[] = {
+        {LogQueryCondition(true, "2023-12-31 00:00:00", "2024-01-03 00:00:00", 0), fillers + 1,
+         "a few days: the fixture's 5 rows of 69"},
+        {LogQueryCondition(true, "2020-01-01 00:00:00", "2024-12-31 23:59:59", 0), 1, "the years: all 69"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        LogExportStatus status;
+        ASSERT_EQ(run(c.condition, status), LogExportOutcome::written);
+        const std::string text = fileContent(out.path());
+        std::vector<Row> expected = {kHeader};
+        for (int id = fillers + 5; id >= c.oldestId; --id) expected.push_back(shown(id));
+        EXPECT_EQ(ReadCsv(std::string_view(text).substr(kBom.size())).rows, expected);
+    }
+}
+
 // Byte for byte, the way a spreadsheet receives it.
 TEST_F(LogExportTest, FileBytesAreExact) {
     insertFixture();

@@ -28,7 +28,10 @@ TEST(Statements, ComposedTextsAreExact) {
         {LogExportSql(Text()), "select date, name, ip, time, type from record order by id desc;"},
         {LogExportSql(LogQueryCondition(false, "", "", 4)),
          "select date, name, ip, time, type from record where type = 4 order by id desc;"},
+        {LogExportSql(LogQueryCondition(false, "", "", 4), true),
+         "select date, name, ip, time, type from record not indexed where type = 4 order by id desc;"},
         {LogExportCountSql(Text()), "select count(*) from record;"},
+        {LogIdSpanSql(), "select max(id) - min(id) + 1 from record;"},
         {LogExportCountSql(LogQueryCondition(true, "2016-12-23 00:00:00", "2016-12-23 23:59:59", 3)),
          "select count(*) from record where date >='2016-12-23 00:00:00' and date <= '2016-12-23 23:59:59' "
          "and type = 3;"},
