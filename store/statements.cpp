@@ -45,9 +45,8 @@ Text LogQuerySql(const Text& condition) {
 }
 
 Text LogExportSql(const Text& condition, bool walkTable) {
-    const Text columns = walkTable ? "select date, name, ip, time, type from record not indexed "
-                                   : "select date, name, ip, time, type from record ";
-    return columns + (condition.empty() ? Text() : condition + " ") + "order by id desc;";
+    return Text("select date, name, ip, time, type from record ") + (walkTable ? "not indexed " : "") +
+           (condition.empty() ? Text() : condition + " ") + "order by id desc;";
 }
 
 Text LogExportCountSql(const Text& condition) {

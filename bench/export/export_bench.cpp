@@ -1,6 +1,6 @@
 // The log export's speed on a real file, one line per figure:
 //   every row of a 1,000,000-row log (no condition) to a CSV file;
-//   the same rows through a time-range condition (the date index's plan);
+//   the same rows through a time-range condition (walked: it holds them all);
 //   the timeouts among them, a third (walked as well, where the type index
 //   alone would give them in id order);
 //   the longest step, which bounds how late a cancel is seen.
